@@ -1,0 +1,22 @@
+// The module's two calls into script functions. Both look their function up
+// anew on every call, so scripts may replace it at any time.
+#ifndef MAPWRIGHT_MODULE_CALL_OUTS_H
+#define MAPWRIGHT_MODULE_CALL_OUTS_H
+
+#include <string>
+#include <string_view>
+
+#include "mapwright/script_host.h"
+
+namespace mapwright {
+
+// util.RelativePathToFull(path). The result is copied before the handles are
+// given back; a result that is no text comes back empty.
+std::string ResolveScriptPath(ScriptHost& host, const char* path);
+
+// VMFParseFailure(kind, message).
+void ReportParseFailure(ScriptHost& host, const char* kind, const char* message);
+
+}  // namespace mapwright
+
+#endif

@@ -1,0 +1,71 @@
+#include "module/registration.h"
+
+#include <initializer_list>
+
+#include "module/metatables.h"
+#include "module/native.h"
+#include "module/script_values.h"
+#include "tokenizer/token_reader_object.h"
+#include "tokenizer/token_type.h"
+
+namespace mapwright {
+namespace {
+
+struct Member {
+  const char* name;
+  NativeFunction function;
+};
+
+void SetMembers(ScriptObject& table, std::initializer_list<Member> members) {
+  for (const Member& member : members) table.SetMemberFunction(member.name, member.function);
+}
+
+void RegisterLibraryTable(ScriptHost& host) {
+  ScriptObject* library = host.GetGlobal("Mapwright");
+  if (library == nullptr) return;
+  SetMembers(*library, {
+                           {"TokenReader", Native<NewTokenReader>},
+                       });
+  GiveBack(library);
+}
+
+void RegisterTokenNumbers(ScriptHost& host) {
+  static constexpr struct {
+    const char* name;
+    TokenType value;
+  } kTokenNumbers[] = {
+      {"TOKEN_ERROR", TOKEN_ERROR},   {"TOKEN_NONE", TOKEN_NONE},
+      {"TOKEN_EOF", TOKEN_EOF},       {"TOKEN_OPERATOR", TOKEN_OPERATOR},
+      {"TOKEN_NUMBER", TOKEN_NUMBER}, {"TOKEN_STRING", TOKEN_STRING},
+      {"TOKEN_IDENTIFIER", TOKEN_IDENTIFIER}, {"TOKEN_COMMENT", TOKEN_COMMENT},
+  };
+  for (const auto& number : kTokenNumbers) {
+    host.SetGlobalNumber(number.name, static_cast<float>(number.value));
+  }
+}
+
+// Sets a metatable's members: "__gc" first when the objects own their native
+// object, then "__index" (the metatable itself, so methods are found on it),
+// then the methods.
+void RegisterMetaTable(ScriptHost& host, const MetaTableName& meta, NativeFunction collect,
+                       std::initializer_list<Member> methods) {
+  ScriptObject* table = host.GetMetaTable(meta.name, meta.typeId);
+  if (table == nullptr) return;
+  if (collect != nullptr) table->SetMemberFunction("__gc", collect);
+  table->SetMemberObject("__index", table);
+  SetMembers(*table, methods);
+  GiveBack(table);
+}
+
+}  // namespace
+
+void RegisterScriptNames(ScriptHost& host) {
+  RegisterLibraryTable(host);
+  RegisterTokenNumbers(host);
+  RegisterMetaTable(host, kTokenReaderMeta, Native<TokenReaderCollect>,
+                    {
+                        {"ReadToken", Native<TokenReaderReadToken>},
+                    });
+}
+
+}  // namespace mapwright

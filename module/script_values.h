@@ -1,0 +1,31 @@
+// Reading arguments and pushing results, shared by every native function.
+#ifndef MAPWRIGHT_MODULE_SCRIPT_VALUES_H
+#define MAPWRIGHT_MODULE_SCRIPT_VALUES_H
+
+#include <string_view>
+
+#include "mapwright/script_host.h"
+#include "module/live_objects.h"
+#include "module/metatables.h"
+
+namespace mapwright {
+
+// The argument's text; the empty text when the host has none.
+std::string_view StringArg(ScriptHost& host, int index);
+
+template <typename T>
+T* ObjectArg(ScriptHost& host, int index, ObjectKind kind) {
+  return static_cast<T*>(TheLiveObjects().Find(host.GetUserDataArg(index), kind));
+}
+
+// Pushes a new userdata holding token, with the named metatable.
+void PushObject(ScriptHost& host, const MetaTableName& meta, void* token);
+
+// Gives a handle back when there is one.
+inline void GiveBack(ScriptObject* object) {
+  if (object != nullptr) object->UnReference();
+}
+
+}  // namespace mapwright
+
+#endif

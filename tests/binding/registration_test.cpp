@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "fake_host.h"
+#include "module/host_pointer.h"
+
+namespace mapwright::testing {
+namespace {
+
+std::vector<std::string> ExpectedRegistration() {
+  std::vector<std::string> calls = {"GetGlobal Mapwright"};
+  for (const char* name : {"TokenReader"}) {
+    calls.push_back(std::string("SetMemberFunction Mapwright.") + name);
+  }
+  calls.push_back("UnReference Mapwright");
+  const char* tokens[] = {"TOKEN_ERROR",  "TOKEN_NONE",   "TOKEN_EOF",        "TOKEN_OPERATOR",
+                          "TOKEN_NUMBER", "TOKEN_STRING", "TOKEN_IDENTIFIER", "TOKEN_COMMENT"};
+  for (int i = 0; i < 8; ++i) {
+    calls.push_back(std::string("SetGlobalNumber ") + tokens[i] + " " + std::to_string(i));
+  }
+  calls.insert(calls.end(), {"GetMetaTable TokenReader 2002",
+                             "SetMemberFunction TokenReader.__gc",
+                             "SetMemberObject TokenReader.__index TokenReader",
+                             "SetMemberFunction TokenReader.ReadToken", "UnReference TokenReader"});
+  return calls;
+}
+
+TEST(Registration, ExactSequenceAndEveryHandleGivenBack) {
+  FakeHost host;
+  host.Table("Mapwright");
+  EXPECT_EQ(gmod_open(&host), 0);
+  EXPECT_EQ(host.log, ExpectedRegistration());
+  EXPECT_EQ(host.liveHandles, 0);
+  EXPECT_EQ(HostPointer(), &host);
+  EXPECT_EQ(gmod_close(), 0);
+  EXPECT_EQ(HostPointer(), nullptr);
+}
+
+TEST(Registration, MembersAreFunctionsAndOtherMembersStay) {
+  FakeHost host;
+  host.Table("Mapwright").members["Version"] = FakeValue::String("keep");
+  gmod_open(&host);
+  FakeTable& library = host.Table("Mapwright");
+  for (const char* name : {"TokenReader"}) {
+    EXPECT_NE(library.members[name].native, nullptr) << name;
+  }
+  EXPECT_EQ(library.members["Version"].text, "keep");
+  // "__index" of each metatable is the metatable itself.
+  for (const char* meta : {"TokenReader"}) {
+    EXPECT_EQ(host.MetaTable(meta)->members["__index"].table, host.MetaTable(meta));
+  }
+  gmod_close();
+}
+
+TEST(Registration, SecondOpenRepeatsTheRegistration) {
+  FakeHost host;
+  host.Table("Mapwright");
+  gmod_open(&host);
+  std::size_t first = host.log.size();
+  gmod_open(&host);
+  EXPECT_EQ(host.log.size(), 2 * first);
+  EXPECT_TRUE(std::equal(host.log.begin(), host.log.begin() + first, host.log.begin() + first));
+  gmod_close();
+}
+
+TEST(Registration, NativeFunctionsDoNothingAfterClose) {
+  FakeHost host;
+  host.Table("Mapwright");
+  gmod_open(&host);
+  NativeFunction construct = host.Member("Mapwright", "TokenReader");
+  gmod_close();
+  host.log.clear();
+  EXPECT_TRUE(host.Invoke(construct, {FakeValue::String("a")}).empty());
+  EXPECT_TRUE(host.log.empty());
+}
+
+}  // namespace
+}  // namespace mapwright::testing

@@ -1,0 +1,20 @@
+#!/bin/sh
+# The host program's command line: exit statuses and the arg table.
+set -u
+host="$1"
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+fail() { echo "host_usage: $*" >&2; exit 1; }
+
+"$host" >/dev/null 2>&1; [ $? -eq 2 ] || fail "no script must give status 2"
+"$host" "$dir/missing.lua" >/dev/null 2>&1; [ $? -eq 2 ] || fail "missing script must give status 2"
+"$host" --module "$dir/none.so" -e 'x=1' >/dev/null 2>&1; [ $? -eq 2 ] || fail "missing module must give status 2"
+"$host" -e 'error("boom")' 2>"$dir/err"; [ $? -eq 1 ] || fail "error must give status 1"
+grep -q boom "$dir/err" || fail "error message missing"
+grep -q traceback "$dir/err" || fail "traceback missing"
+printf 'print(arg[0], arg[1], arg[2], ...)\n' >"$dir/args.lua"
+out=$("$host" "$dir/args.lua" one two) || fail "args script failed"
+[ "$out" = "$(printf '%s\tone\ttwo\tone\ttwo' "$dir/args.lua")" ] || fail "arg table wrong: $out"
+out=$("$host" -e 'print(type(Mapwright.TokenReader), type(util.RelativePathToFull))')
+[ "$out" = "$(printf 'function\tfunction')" ] || fail "globals wrong: $out"
+echo "host_usage: ok"

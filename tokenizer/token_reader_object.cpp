@@ -1,0 +1,48 @@
+#include "tokenizer/token_reader_object.h"
+
+#include <memory>
+#include <string>
+
+#include "module/script_values.h"
+#include "tokenizer/token_reader.h"
+
+namespace mapwright {
+namespace {
+
+constexpr int kScriptTokenLimit = 2048;
+
+// The reader reads the object's own copy of the script's text, which lives as
+// long as the object does.
+struct ReaderObject {
+  explicit ReaderObject(std::string_view source) : text(source), reader(text.c_str()) {}
+  const std::string text;
+  PlainTokenReader reader;
+};
+
+}  // namespace
+
+int NewTokenReader(ScriptHost& host) {
+  auto object = std::make_unique<ReaderObject>(StringArg(host, 1));
+  void* token = TheLiveObjects().Add(ObjectKind::kTokenReader, object.get());
+  object.release();
+  PushObject(host, kTokenReaderMeta, token);
+  return 1;
+}
+
+int TokenReaderReadToken(ScriptHost& host) {
+  auto* object = ObjectArg<ReaderObject>(host, 1, ObjectKind::kTokenReader);
+  if (object == nullptr) return 0;
+  char buffer[kScriptTokenLimit + 1];
+  TokenType type = object->reader.ReadToken(buffer, kScriptTokenLimit);
+  host.PushNumber(static_cast<float>(type));
+  host.PushString(buffer);
+  return 2;
+}
+
+int TokenReaderCollect(ScriptHost& host) {
+  void* token = host.GetUserDataArg(1);
+  delete static_cast<ReaderObject*>(TheLiveObjects().Remove(token, ObjectKind::kTokenReader));
+  return 0;
+}
+
+}  // namespace mapwright

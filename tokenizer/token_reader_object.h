@@ -1,0 +1,16 @@
+// The script object over a token reader: Mapwright.TokenReader(text) and the
+// methods of the "TokenReader" metatable.
+#ifndef MAPWRIGHT_TOKENIZER_TOKEN_READER_OBJECT_H
+#define MAPWRIGHT_TOKENIZER_TOKEN_READER_OBJECT_H
+
+#include "mapwright/script_host.h"
+
+namespace mapwright {
+
+int NewTokenReader(ScriptHost& host);
+int TokenReaderReadToken(ScriptHost& host);
+int TokenReaderCollect(ScriptHost& host);
+
+}  // namespace mapwright
+
+#endif
