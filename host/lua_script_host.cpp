@@ -202,7 +202,8 @@ void LuaScriptHost::Call(int argumentCount, int resultCount) {
   lua_pushcfunction(state_, Traceback);
   lua_insert(state_, functionIndex);
   if (lua_pcall(state_, argumentCount, resultCount, functionIndex) != 0) {
-    std::fprintf(stderr, "[mapwright-lua] error in script callback: %s\n", lua_tostring(state_, -1));
+    std::fprintf(stderr, "[mapwright-lua] error in script callback: %s\n",
+                 lua_tostring(state_, -1));
     lua_pop(state_, 1);
     for (int i = 0; i < resultCount; ++i) lua_pushnil(state_);
   }

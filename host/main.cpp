@@ -169,9 +169,9 @@ int main(int argc, char** argv) {
   {
     LuaScriptHost host(L);
     open(&host);
-    int loaded = options.inlineChunk
-                     ? luaL_loadbuffer(L, options.script.data(), options.script.size(), "=(command line)")
-                     : luaL_loadfile(L, options.script.c_str());
+    int loaded = options.inlineChunk ? luaL_loadbuffer(L, options.script.data(),
+                                                       options.script.size(), "=(command line)")
+                                     : luaL_loadfile(L, options.script.c_str());
     if (loaded != 0) {
       std::fprintf(stderr, "mapwright-lua: %s\n", lua_tostring(L, -1));
       exitStatus = kUsageStatus;

@@ -5,7 +5,11 @@ namespace {
 ScriptHost* gHost = nullptr;
 }
 
-ScriptHost* HostPointer() { return gHost; }
-void SetHostPointer(ScriptHost* host) { gHost = host; }
+ScriptHost* HostPointer() {
+  return gHost;
+}
+void SetHostPointer(ScriptHost* host) {
+  gHost = host;
+}
 
 }  // namespace mapwright

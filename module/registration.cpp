@@ -34,10 +34,14 @@ void RegisterTokenNumbers(ScriptHost& host) {
     const char* name;
     TokenType value;
   } kTokenNumbers[] = {
-      {"TOKEN_ERROR", TOKEN_ERROR},   {"TOKEN_NONE", TOKEN_NONE},
-      {"TOKEN_EOF", TOKEN_EOF},       {"TOKEN_OPERATOR", TOKEN_OPERATOR},
-      {"TOKEN_NUMBER", TOKEN_NUMBER}, {"TOKEN_STRING", TOKEN_STRING},
-      {"TOKEN_IDENTIFIER", TOKEN_IDENTIFIER}, {"TOKEN_COMMENT", TOKEN_COMMENT},
+      {"TOKEN_ERROR", TOKEN_ERROR},
+      {"TOKEN_NONE", TOKEN_NONE},
+      {"TOKEN_EOF", TOKEN_EOF},
+      {"TOKEN_OPERATOR", TOKEN_OPERATOR},
+      {"TOKEN_NUMBER", TOKEN_NUMBER},
+      {"TOKEN_STRING", TOKEN_STRING},
+      {"TOKEN_IDENTIFIER", TOKEN_IDENTIFIER},
+      {"TOKEN_COMMENT", TOKEN_COMMENT},
   };
   for (const auto& number : kTokenNumbers) {
     host.SetGlobalNumber(number.name, static_cast<float>(number.value));

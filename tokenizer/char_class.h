@@ -18,8 +18,8 @@ enum CharClass : std::uint8_t {
 inline constexpr std::array<std::uint8_t, 256> kCharClasses = [] {
   std::array<std::uint8_t, 256> table{};
   for (unsigned char c : {'\t', '\n', '\r', ' '}) table[c] |= kWhitespace;
-  for (unsigned char c : {'!', '$', '&', '(', ')', '*', '+', ',', '.', ':', '=', '@', '[', '\\', ']',
-                          '{', '}'}) {
+  for (unsigned char c :
+       {'!', '$', '&', '(', ')', '*', '+', ',', '.', ':', '=', '@', '[', '\\', ']', '{', '}'}) {
     table[c] |= kOperator;
   }
   for (int c = '0'; c <= '9'; ++c) table[c] |= kDigit | kWord | kNumberTail;

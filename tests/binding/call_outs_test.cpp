@@ -31,8 +31,9 @@ TEST(CallOuts, ResolveScriptPathCallsTheScriptAndGivesEveryHandleBack) {
 TEST(CallOuts, ResolveScriptPathLooksTheFunctionUpAnewEachTime) {
   FakeHost host;
   auto answer = [](std::string text) {
-    return FakeValue::Function(
-        [text](const std::vector<FakeValue>&) { return std::vector<FakeValue>{FakeValue::String(text)}; });
+    return FakeValue::Function([text](const std::vector<FakeValue>&) {
+      return std::vector<FakeValue>{FakeValue::String(text)};
+    });
   };
   host.Table("util").members["RelativePathToFull"] = answer("first");
   EXPECT_EQ(ResolveScriptPath(host, "x"), "first");
@@ -42,8 +43,8 @@ TEST(CallOuts, ResolveScriptPathLooksTheFunctionUpAnewEachTime) {
 
 TEST(CallOuts, ResolveScriptPathOfANonTextResultIsEmpty) {
   FakeHost host;
-  host.Table("util").members["RelativePathToFull"] = FakeValue::Function(
-      [](const std::vector<FakeValue>&) { return std::vector<FakeValue>{}; });
+  host.Table("util").members["RelativePathToFull"] =
+      FakeValue::Function([](const std::vector<FakeValue>&) { return std::vector<FakeValue>{}; });
   EXPECT_EQ(ResolveScriptPath(host, "x"), "");
   EXPECT_EQ(host.liveHandles, 0);
 }

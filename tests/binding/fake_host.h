@@ -23,9 +23,9 @@ struct FakeValue {
   Type type = Type::kNil;
   double number = 0;
   std::string text;
-  void* pointer = nullptr;        // userdata
-  FakeTable* table = nullptr;     // table, or a userdata's metatable
-  ScriptFunction function;        // a script function
+  void* pointer = nullptr;     // userdata
+  FakeTable* table = nullptr;  // table, or a userdata's metatable
+  ScriptFunction function;     // a script function
   NativeFunction native = nullptr;
 
   static FakeValue Nil() { return {}; }

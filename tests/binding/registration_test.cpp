@@ -21,8 +21,7 @@ std::vector<std::string> ExpectedRegistration() {
   for (int i = 0; i < 8; ++i) {
     calls.push_back(std::string("SetGlobalNumber ") + tokens[i] + " " + std::to_string(i));
   }
-  calls.insert(calls.end(), {"GetMetaTable TokenReader 2002",
-                             "SetMemberFunction TokenReader.__gc",
+  calls.insert(calls.end(), {"GetMetaTable TokenReader 2002", "SetMemberFunction TokenReader.__gc",
                              "SetMemberObject TokenReader.__index TokenReader",
                              "SetMemberFunction TokenReader.ReadToken", "UnReference TokenReader"});
   return calls;

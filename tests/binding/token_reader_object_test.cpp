@@ -78,9 +78,10 @@ TEST_F(TokenReaderObject, ScriptLimitsAre2046And2048) {
 
 TEST_F(TokenReaderObject, WrongOrDeadObjectsYieldNothing) {
   FakeValue reader = NewReader("a b");
-  FakeValue wrongs[] = {FakeValue::Nil(), FakeValue::Number(1), FakeValue::String("a"),
-                        FakeValue::UserData(nullptr), FakeValue::UserData(&host),
-                        FakeValue::UserData(reinterpret_cast<void*>(2))};
+  FakeValue wrongs[] = {
+      FakeValue::Nil(),           FakeValue::Number(1),
+      FakeValue::String("a"),     FakeValue::UserData(nullptr),
+      FakeValue::UserData(&host), FakeValue::UserData(reinterpret_cast<void*>(2))};
   for (const FakeValue& wrong : wrongs) {
     EXPECT_TRUE(host.Invoke(readToken, {wrong}).empty());
     EXPECT_TRUE(host.Invoke(collect, {wrong}).empty());

@@ -23,7 +23,9 @@ std::vector<Token> ReadAll(const std::string& text, int limit = 2048) {
   return tokens;
 }
 
-Token Tok(TokenType type, std::string text) { return {type, std::move(text)}; }
+Token Tok(TokenType type, std::string text) {
+  return {type, std::move(text)};
+}
 
 TEST(TokenReader, EmptyAndWhitespaceOnlyTextsAreEof) {
   EXPECT_TRUE(ReadAll("").empty());
@@ -36,7 +38,8 @@ TEST(TokenReader, VerticalTabAndFormFeedAreEmptyIdentifiers) {
 }
 
 TEST(TokenReader, BracesAndBlockNames) {
-  EXPECT_EQ(ReadAll("{}"), (std::vector<Token>{Tok(TOKEN_OPERATOR, "{"), Tok(TOKEN_OPERATOR, "}")}));
+  EXPECT_EQ(ReadAll("{}"),
+            (std::vector<Token>{Tok(TOKEN_OPERATOR, "{"), Tok(TOKEN_OPERATOR, "}")}));
   EXPECT_EQ(ReadAll("world\n{"),
             (std::vector<Token>{Tok(TOKEN_IDENTIFIER, "world"), Tok(TOKEN_OPERATOR, "{")}));
   // The byte that ends an identifier is consumed with it.
@@ -60,8 +63,8 @@ TEST(TokenReader, CharactersThatStartNoTokenGiveEmptyIdentifiers) {
 TEST(TokenReader, Strings) {
   EXPECT_EQ(ReadAll("\"id\" \"1\""),
             (std::vector<Token>{Tok(TOKEN_STRING, "id"), Tok(TOKEN_STRING, "1")}));
-  EXPECT_EQ(ReadAll("\"a\\\" x"), (std::vector<Token>{Tok(TOKEN_STRING, "a\\"),
-                                                       Tok(TOKEN_IDENTIFIER, "x")}));
+  EXPECT_EQ(ReadAll("\"a\\\" x"),
+            (std::vector<Token>{Tok(TOKEN_STRING, "a\\"), Tok(TOKEN_IDENTIFIER, "x")}));
   EXPECT_EQ(ReadAll("\"\""), (std::vector<Token>{Tok(TOKEN_STRING, "")}));
   EXPECT_EQ(ReadAll("\"line\nfeed\""), (std::vector<Token>{Tok(TOKEN_STRING, "line\nfeed")}));
   EXPECT_EQ(ReadAll("\"unclosed"), (std::vector<Token>{Tok(TOKEN_STRING, "unclosed")}));
@@ -84,8 +87,7 @@ TEST(TokenReader, CutStringAtEndOfTextStops) {
 
 TEST(TokenReader, Numbers) {
   EXPECT_EQ(ReadAll("-12.5"), (std::vector<Token>{Tok(TOKEN_NUMBER, "-12.5")}));
-  EXPECT_EQ(ReadAll("- 12"),
-            (std::vector<Token>{Tok(TOKEN_NUMBER, "-"), Tok(TOKEN_NUMBER, "12")}));
+  EXPECT_EQ(ReadAll("- 12"), (std::vector<Token>{Tok(TOKEN_NUMBER, "-"), Tok(TOKEN_NUMBER, "12")}));
   EXPECT_EQ(ReadAll(".5"), (std::vector<Token>{Tok(TOKEN_OPERATOR, "."), Tok(TOKEN_NUMBER, "5")}));
   EXPECT_EQ(ReadAll("1e5"),
             (std::vector<Token>{Tok(TOKEN_NUMBER, "1"), Tok(TOKEN_IDENTIFIER, "e5")}));
