@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+#include "map/document_object.h"
+#include "map/entity_object.h"
 #include "module/metatables.h"
 #include "module/native.h"
 #include "module/script_values.h"
@@ -25,6 +27,7 @@ void RegisterLibraryTable(ScriptHost& host) {
   if (library == nullptr) return;
   SetMembers(*library, {
                            {"TokenReader", Native<NewTokenReader>},
+                           {"VMF", Native<NewDocument>},
                        });
   GiveBack(library);
 }
@@ -69,6 +72,32 @@ void RegisterScriptNames(ScriptHost& host) {
   RegisterMetaTable(host, kTokenReaderMeta, Native<TokenReaderCollect>,
                     {
                         {"ReadToken", Native<TokenReaderReadToken>},
+                    });
+  RegisterMetaTable(host, kEntityMeta, nullptr,
+                    {
+                        {"Key", Native<EntityKey>},
+                        {"KeyCount", Native<EntityKeyCount>},
+                        {"Connection", Native<EntityConnection>},
+                        {"ConnectionCount", Native<EntityConnectionCount>},
+                        {"Class", Native<EntityClass>},
+                        {"ID", Native<EntityID>},
+                        {"AddKey", Native<EntityAddKey>},
+                        {"AddConnection", Native<EntityAddConnection>},
+                        {"FindKey", Native<EntityFindKey>},
+                    });
+  RegisterMetaTable(host, kDocumentMeta, Native<DocumentCollect>,
+                    {
+                        {"Parse", Native<DocumentParse>},
+                        {"CreateEntity", Native<DocumentCreateEntity>},
+                        {"Rename", Native<DocumentRename>},
+                        {"Entity", Native<DocumentEntity>},
+                        {"EntityCount", Native<DocumentEntityCount>},
+                        {"WorldKey", Native<DocumentWorldKey>},
+                        {"FindWorldKey", Native<DocumentFindWorldKey>},
+                        {"WorldKeyCount", Native<DocumentWorldKeyCount>},
+                        {"FindByClass", Native<DocumentFindByClass>},
+                        {"FindByName", Native<DocumentFindByName>},
+                        {"FindByID", Native<DocumentFindByID>},
                     });
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 std::vector<std::string> ExpectedRegistration() {
   std::vector<std::string> calls = {"GetGlobal Mapwright"};
-  for (const char* name : {"TokenReader"}) {
+  for (const char* name : {"TokenReader", "VMF"}) {
     calls.push_back(std::string("SetMemberFunction Mapwright.") + name);
   }
   calls.push_back("UnReference Mapwright");
@@ -21,9 +21,23 @@ std::vector<std::string> ExpectedRegistration() {
   for (int i = 0; i < 8; ++i) {
     calls.push_back(std::string("SetGlobalNumber ") + tokens[i] + " " + std::to_string(i));
   }
-  calls.insert(calls.end(), {"GetMetaTable TokenReader 2002", "SetMemberFunction TokenReader.__gc",
-                             "SetMemberObject TokenReader.__index TokenReader",
-                             "SetMemberFunction TokenReader.ReadToken", "UnReference TokenReader"});
+  calls.insert(calls.end(),
+               {"GetMetaTable TokenReader 2002", "SetMemberFunction TokenReader.__gc",
+                "SetMemberObject TokenReader.__index TokenReader",
+                "SetMemberFunction TokenReader.ReadToken", "UnReference TokenReader",
+                "GetMetaTable VMFEntity 2004", "SetMemberObject VMFEntity.__index VMFEntity"});
+  for (const char* name : {"Key", "KeyCount", "Connection", "ConnectionCount", "Class", "ID",
+                           "AddKey", "AddConnection", "FindKey"}) {
+    calls.push_back(std::string("SetMemberFunction VMFEntity.") + name);
+  }
+  calls.insert(calls.end(), {"UnReference VMFEntity", "GetMetaTable VMF 2003",
+                             "SetMemberFunction VMF.__gc", "SetMemberObject VMF.__index VMF"});
+  for (const char* name :
+       {"Parse", "CreateEntity", "Rename", "Entity", "EntityCount", "WorldKey", "FindWorldKey",
+        "WorldKeyCount", "FindByClass", "FindByName", "FindByID"}) {
+    calls.push_back(std::string("SetMemberFunction VMF.") + name);
+  }
+  calls.push_back("UnReference VMF");
   return calls;
 }
 
@@ -43,14 +57,15 @@ TEST(Registration, MembersAreFunctionsAndOtherMembersStay) {
   host.Table("Mapwright").members["Version"] = FakeValue::String("keep");
   gmod_open(&host);
   FakeTable& library = host.Table("Mapwright");
-  for (const char* name : {"TokenReader"}) {
+  for (const char* name : {"TokenReader", "VMF"}) {
     EXPECT_NE(library.members[name].native, nullptr) << name;
   }
   EXPECT_EQ(library.members["Version"].text, "keep");
   // "__index" of each metatable is the metatable itself.
-  for (const char* meta : {"TokenReader"}) {
+  for (const char* meta : {"TokenReader", "VMF", "VMFEntity"}) {
     EXPECT_EQ(host.MetaTable(meta)->members["__index"].table, host.MetaTable(meta));
   }
+  EXPECT_EQ(host.MetaTable("VMFEntity")->members.count("__gc"), 0u);
   gmod_close();
 }
 

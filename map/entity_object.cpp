@@ -1,0 +1,104 @@
+#include "map/entity_object.h"
+
+#include <string>
+
+#include "map/vmf_entity.h"
+#include "module/script_values.h"
+
+namespace mapwright {
+namespace {
+
+VMFEntity* EntityArg(ScriptHost& host) {
+  return ObjectArg<VMFEntity>(host, 1, ObjectKind::kEntity);
+}
+
+bool IndexArg(ScriptHost& host, std::size_t count, std::size_t& index) {
+  int value = host.GetIntegerArg(2);
+  if (value < 0 || static_cast<std::size_t>(value) >= count) return false;
+  index = static_cast<std::size_t>(value);
+  return true;
+}
+
+}  // namespace
+
+int EntityKey(ScriptHost& host) {
+  VMFEntity* entity = EntityArg(host);
+  std::size_t index = 0;
+  if (entity == nullptr || !IndexArg(host, entity->KeyCount(), index)) return 0;
+  const KeyValue& pair = entity->Key(index);
+  host.PushString(pair.key);
+  host.PushString(pair.value);
+  return 2;
+}
+
+int EntityKeyCount(ScriptHost& host) {
+  VMFEntity* entity = EntityArg(host);
+  if (entity == nullptr) return 0;
+  host.PushNumber(static_cast<float>(entity->KeyCount()));
+  return 1;
+}
+
+// "output target<separator>parameters": the part after the blank is what
+// AddConnection takes as its third argument.
+int EntityConnection(ScriptHost& host) {
+  VMFEntity* entity = EntityArg(host);
+  std::size_t index = 0;
+  if (entity == nullptr || !IndexArg(host, entity->ConnectionCount(), index)) return 0;
+  const Connection& connection = entity->GetConnection(index);
+  std::string text = connection.output;
+  text.append(1, ' ').append(connection.target);
+  text.append(1, connection.separator).append(connection.parameters);
+  host.PushString(text.c_str());
+  return 1;
+}
+
+int EntityConnectionCount(ScriptHost& host) {
+  VMFEntity* entity = EntityArg(host);
+  if (entity == nullptr) return 0;
+  host.PushNumber(static_cast<float>(entity->ConnectionCount()));
+  return 1;
+}
+
+int EntityClass(ScriptHost& host) {
+  VMFEntity* entity = EntityArg(host);
+  if (entity == nullptr) return 0;
+  host.PushString(entity->classname);
+  return 1;
+}
+
+int EntityID(ScriptHost& host) {
+  VMFEntity* entity = EntityArg(host);
+  if (entity == nullptr) return 0;
+  host.PushNumber(static_cast<float>(entity->id));
+  return 1;
+}
+
+int EntityAddKey(ScriptHost& host) {
+  VMFEntity* entity = EntityArg(host);
+  if (entity == nullptr) return 0;
+  std::string_view key = StringArg(host, 2);
+  entity->AddKey(key, StringArg(host, 3));
+  return 0;
+}
+
+int EntityAddConnection(ScriptHost& host) {
+  VMFEntity* entity = EntityArg(host);
+  if (entity == nullptr) return 0;
+  std::string_view output = StringArg(host, 2);
+  ConnectionParts parts;
+  if (SplitConnectionValue(StringArg(host, 3), parts)) entity->AddConnection(output, parts);
+  return 0;
+}
+
+int EntityFindKey(ScriptHost& host) {
+  VMFEntity* entity = EntityArg(host);
+  if (entity == nullptr) return 0;
+  const char* key = host.GetStringArg(2);
+  const KeyValue* pair = entity->FindKey(key != nullptr ? key : "");
+  if (pair == nullptr) return 0;
+  host.PushString(key);
+  host.PushString(pair->value);
+  return 2;
+}
+
+}  // namespace mapwright

@@ -1,0 +1,180 @@
+#include "map/map_parser.h"
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string_view>
+#include <vector>
+
+#include "tokenizer/token_reader.h"
+
+namespace mapwright {
+namespace {
+
+constexpr int kTokenLimit = 1023;
+
+enum class ParseState : std::uint8_t {
+  kNone,
+  kEntity,
+  kConnections,
+  kSolid,
+  kSide,
+  kOther,
+  kWorld
+};
+
+bool IsWord(TokenType type) {
+  return type == TOKEN_STRING || type == TOKEN_IDENTIFIER;
+}
+bool Ends(TokenType type) {
+  return type == TOKEN_EOF || type == TOKEN_ERROR;
+}
+
+class MapParser {
+ public:
+  MapParser(VMFDocument& document, const char* text, ParseReporter* reporter)
+      : document_(document), reader_(text), reporter_(reporter) {}
+
+  void Run();
+
+ private:
+  void OpenBlock(std::string_view name);
+  void CloseBlock();
+  void HandlePair(std::string_view key, std::string_view value);
+  void HandleEntityPair(std::string_view key, std::string_view value);
+  void HandleConnectionPair(std::string_view key, std::string_view value);
+  bool DocumentReplaced() const { return document_.Generation() != generation_; }
+
+  VMFDocument& document_;
+  PlainTokenReader reader_;
+  ParseReporter* reporter_;
+  std::uint64_t generation_ = 0;
+  ParseState state_ = ParseState::kNone;
+  std::vector<ParseState> saved_;
+  VMFEntity* currentEntity_ = nullptr;  // outlives its block, by design of the format's reader
+  char key_[kTokenLimit + 1];
+  char value_[kTokenLimit + 1];
+};
+
+void MapParser::Run() {
+  document_.Clear();
+  generation_ = document_.Generation();
+  for (;;) {
+    TokenType first = reader_.ReadToken(key_, kTokenLimit);
+    if (Ends(first)) return;
+    if (IsWord(first)) {
+      TokenType second = reader_.ReadToken(value_, kTokenLimit);
+      if (Ends(second)) return;
+      if (IsWord(second)) {
+        HandlePair(key_, value_);
+        if (DocumentReplaced()) return;
+      } else if (second == TOKEN_OPERATOR && value_[0] == '{') {
+        OpenBlock(key_);
+      }
+    } else if (first == TOKEN_OPERATOR && key_[0] == '}') {
+      CloseBlock();
+    }
+  }
+}
+
+void MapParser::OpenBlock(std::string_view name) {
+  saved_.push_back(state_);
+  if (name == "entity") {
+    currentEntity_ = &document_.AddEntity();
+    state_ = ParseState::kEntity;
+  } else if (name == "world") {
+    state_ = ParseState::kWorld;
+  } else if (name == "connections") {
+    state_ = ParseState::kConnections;
+  } else if (name == "solid") {
+    state_ = ParseState::kSolid;
+  } else if (name == "side") {
+    state_ = ParseState::kSide;
+  } else {
+    state_ = ParseState::kOther;
+  }
+}
+
+void MapParser::CloseBlock() {
+  if (saved_.empty()) return;  // a stray "}" changes nothing
+  state_ = saved_.back();
+  saved_.pop_back();
+}
+
+void MapParser::HandlePair(std::string_view key, std::string_view value) {
+  switch (state_) {
+    case ParseState::kEntity:
+      HandleEntityPair(key, value);
+      break;
+    case ParseState::kConnections:
+      HandleConnectionPair(key, value);
+      break;
+    case ParseState::kWorld:
+      document_.AddWorldKey(key, value);
+      break;
+    default:
+      break;
+  }
+}
+
+void MapParser::HandleEntityPair(std::string_view key, std::string_view value) {
+  if (currentEntity_ == nullptr) return;
+  VMFEntity& entity = *currentEntity_;
+  entity.AddKey(key, value);
+  const char* stored = entity.Key(entity.KeyCount() - 1).value;
+  if (key == "targetname") {
+    entity.targetname = stored;
+    entity.hasTargetname = true;
+  } else if (key == "classname") {
+    entity.classname = stored;
+  } else if (key == "id") {
+    entity.id = ParseEntityId(stored);
+  }
+}
+
+void MapParser::HandleConnectionPair(std::string_view key, std::string_view value) {
+  if (currentEntity_ == nullptr) return;
+  ConnectionParts parts;
+  if (SplitConnectionValue(value, parts)) {
+    currentEntity_->AddConnection(key, parts);
+    return;
+  }
+  if (reporter_ == nullptr) return;
+  std::string message = "Keyvalue found inside of connections block. { Key = ";
+  message.append(key).append(", Value = ").append(value).append(" }");
+  reporter_->Report("Connection", message);
+}
+
+}  // namespace
+
+std::int32_t ParseEntityId(const char* text) {
+  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+  bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  constexpr std::uint64_t kLimit = std::numeric_limits<std::int64_t>::max();
+  std::uint64_t magnitude = 0;
+  bool overflow = false;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    if (overflow) continue;
+    if (magnitude > kLimit / 10 + 1) {
+      overflow = true;
+      continue;
+    }
+    magnitude = magnitude * 10 + static_cast<std::uint64_t>(*text - '0');
+    if (magnitude > kLimit + (negative ? 1 : 0)) overflow = true;
+  }
+  // strtol saturates at the long range; atoi then keeps the low 32 bits.
+  std::uint64_t bits;
+  if (overflow) {
+    bits = negative ? kLimit + 1 : kLimit;
+  } else {
+    bits = negative ? (~magnitude + 1) : magnitude;
+  }
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
+}
+
+void ParseMap(VMFDocument& document, const char* text, ParseReporter* reporter) {
+  MapParser(document, text, reporter).Run();
+}
+
+}  // namespace mapwright

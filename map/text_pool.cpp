@@ -1,0 +1,50 @@
+#include "map/text_pool.h"
+
+#include <cstring>
+
+namespace mapwright {
+namespace {
+constexpr std::size_t kBlockSize = 64 * 1024;
+constexpr std::size_t kOwnBlockAbove = kBlockSize / 4;
+}  // namespace
+
+char* TextPool::Allocate(std::size_t size) {
+  if (size > kOwnBlockAbove) {
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+    reserved_ += size;
+    return blocks_.back().get();
+  }
+  if (size > freeSize_) {
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
+    reserved_ += kBlockSize;
+    free_ = blocks_.back().get();
+    freeSize_ = kBlockSize;
+  }
+  char* text = free_;
+  free_ += size;
+  freeSize_ -= size;
+  return text;
+}
+
+const char* TextPool::Store(std::string_view text) {
+  return Concat(text, {});
+}
+
+const char* TextPool::Concat(std::string_view head, std::string_view tail) {
+  std::size_t length = head.size() + tail.size();
+  if (length == 0) return "";
+  char* text = Allocate(length + 1);
+  std::memcpy(text, head.data(), head.size());
+  if (!tail.empty()) std::memcpy(text + head.size(), tail.data(), tail.size());
+  text[length] = '\0';
+  return text;
+}
+
+void TextPool::Clear() {
+  blocks_.clear();
+  free_ = nullptr;
+  freeSize_ = 0;
+  reserved_ = 0;
+}
+
+}  // namespace mapwright

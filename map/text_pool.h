@@ -1,0 +1,34 @@
+// Immutable NUL-terminated texts owned by one document, allocated from large
+// blocks. A stored text never moves or changes, so records hold plain
+// pointers to it and several records may share one text.
+#ifndef MAPWRIGHT_MAP_TEXT_POOL_H
+#define MAPWRIGHT_MAP_TEXT_POOL_H
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace mapwright {
+
+class TextPool {
+ public:
+  // A stable copy of text; the empty text costs nothing.
+  const char* Store(std::string_view text);
+  // A stable copy of head followed by tail.
+  const char* Concat(std::string_view head, std::string_view tail);
+  void Clear();
+  std::size_t BytesReserved() const { return reserved_; }
+
+ private:
+  char* Allocate(std::size_t size);
+
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* free_ = nullptr;
+  std::size_t freeSize_ = 0;
+  std::size_t reserved_ = 0;
+};
+
+}  // namespace mapwright
+
+#endif

@@ -1,0 +1,57 @@
+// A map in memory: its entities in file order and the pairs of its world
+// block. Entities never move once created, so pointers to them stay valid
+// until the document is cleared or destroyed.
+#ifndef MAPWRIGHT_MAP_VMF_DOCUMENT_H
+#define MAPWRIGHT_MAP_VMF_DOCUMENT_H
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string_view>
+#include <vector>
+
+#include "map/text_pool.h"
+#include "map/vmf_entity.h"
+
+namespace mapwright {
+
+class VMFDocument {
+ public:
+  VMFDocument() = default;
+  VMFDocument(const VMFDocument&) = delete;
+  VMFDocument& operator=(const VMFDocument&) = delete;
+
+  // Appends a new entity without name, class or id.
+  VMFEntity& AddEntity();
+  std::size_t EntityCount() const { return entities_.size(); }
+  VMFEntity& Entity(std::size_t i) { return entities_[i]; }
+  const VMFEntity& Entity(std::size_t i) const { return entities_[i]; }
+
+  void AddWorldKey(std::string_view key, std::string_view value);
+  std::size_t WorldKeyCount() const { return worldKeys_.size(); }
+  const KeyValue& WorldKey(std::size_t i) const { return worldKeys_[i]; }
+  const KeyValue* FindWorldKey(std::string_view key) const;
+
+  // The first entity in list order that matches, or null.
+  VMFEntity* FindByClass(std::string_view classname);
+  VMFEntity* FindByName(std::string_view name);
+  VMFEntity* FindByID(std::int32_t id);
+
+  // Destroys every entity and world pair.
+  void Clear();
+  // Changes whenever Clear destroys the entities.
+  std::uint64_t Generation() const { return generation_; }
+
+  TextPool& Texts() { return texts_; }
+  const TextPool& Texts() const { return texts_; }
+
+ private:
+  TextPool texts_;
+  std::deque<VMFEntity> entities_;
+  std::vector<KeyValue> worldKeys_;
+  std::uint64_t generation_ = 0;
+};
+
+}  // namespace mapwright
+
+#endif

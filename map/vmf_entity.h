@@ -1,0 +1,78 @@
+// One entity of a map: its key/value pairs and output connections, with its
+// name, class and id kept apart from the pairs.
+#ifndef MAPWRIGHT_MAP_VMF_ENTITY_H
+#define MAPWRIGHT_MAP_VMF_ENTITY_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "map/text_pool.h"
+
+namespace mapwright {
+
+struct KeyValue {
+  const char* key;
+  const char* value;
+};
+
+// A connection's target and parameters stand in the file joined by a comma,
+// or, as newer editors save them, by the ESC byte. The record keeps which.
+inline constexpr char kCommaSeparator = ',';
+inline constexpr char kEscapeSeparator = '\x1b';
+
+struct Connection {
+  const char* output;
+  const char* target;
+  const char* parameters;
+  char separator;
+};
+
+// Splits "target<separator>parameters" at its first ESC, or else at its first
+// comma. False when it holds neither.
+struct ConnectionParts {
+  std::string_view target;
+  std::string_view parameters;
+  char separator;
+};
+bool SplitConnectionValue(std::string_view value, ConnectionParts& parts);
+
+class VMFEntity {
+ public:
+  VMFEntity(TextPool& texts, std::size_t index) : texts_(&texts), index_(index) {}
+
+  // The name, class and id are set by the entity's creator; appending pairs
+  // never changes them.
+  const char* targetname = "";
+  bool hasTargetname = false;
+  const char* classname = "";
+  std::int32_t id = 0;
+
+  // The entity's position in its document.
+  std::size_t Index() const { return index_; }
+
+  void AddKey(std::string_view key, std::string_view value);
+  std::size_t KeyCount() const { return keys_.size(); }
+  KeyValue& Key(std::size_t i) { return keys_[i]; }
+  const KeyValue& Key(std::size_t i) const { return keys_[i]; }
+  // The first pair with exactly that key, or null.
+  const KeyValue* FindKey(std::string_view key) const;
+
+  void AddConnection(std::string_view output, const ConnectionParts& parts);
+  std::size_t ConnectionCount() const { return connections_.size(); }
+  Connection& GetConnection(std::size_t i) { return connections_[i]; }
+  const Connection& GetConnection(std::size_t i) const { return connections_[i]; }
+
+  TextPool& Texts() { return *texts_; }
+
+ private:
+  TextPool* texts_;
+  std::size_t index_;
+  std::vector<KeyValue> keys_;
+  std::vector<Connection> connections_;
+};
+
+}  // namespace mapwright
+
+#endif

@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_host.h"
+#include "module/live_objects.h"
+
+namespace mapwright::testing {
+namespace {
+
+const char kMap[] =
+    "world\n{\n\"id\" \"1\"\n\"classname\" \"worldspawn\"\n}\n"
+    "entity\n{\n\"id\" \"2\"\n\"classname\" \"logic_relay\"\n\"targetname\" \"relay1\"\n"
+    "connections\n{\n\"OnTrigger\" \"door1,Open,,0,-1\"\n}\n}\n";
+
+class DocumentObject : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host.Table("Mapwright");
+    liveBefore = TheLiveObjects().Count();
+    gmod_open(&host);
+    document = host.Invoke(host.Member("Mapwright", "VMF")).at(0);
+    host.log.clear();
+  }
+  void TearDown() override {
+    host.Invoke(Doc("__gc"), {document});
+    EXPECT_EQ(TheLiveObjects().Count(), liveBefore) << "every object is freed";
+    EXPECT_EQ(host.liveHandles, 0);
+    gmod_close();
+  }
+  NativeFunction Doc(const char* name) { return host.Method("VMF", name); }
+  NativeFunction Ent(const char* name) { return host.Method("VMFEntity", name); }
+  std::vector<FakeValue> Call(const char* method, std::vector<FakeValue> args = {}) {
+    args.insert(args.begin(), document);
+    return host.Invoke(Doc(method), std::move(args));
+  }
+  void Parse(const std::string& text) { Call("Parse", {FakeValue::String(text)}); }
+
+  FakeHost host;
+  FakeValue document;
+  std::size_t liveBefore = 0;
+};
+
+TEST_F(DocumentObject, SearchWithoutMatchPushesNothing) {
+  EXPECT_TRUE(Call("FindByName", {FakeValue::String("nobody")}).empty());
+  EXPECT_EQ(host.log, (std::vector<std::string>{"GetUserDataArg 1", "GetStringArg 2"}));
+}
+
+TEST_F(DocumentObject, FoundEntityIsPushedWithItsMetatableGivenBack) {
+  Parse(kMap);
+  host.log.clear();
+  std::vector<FakeValue> found = Call("FindByName", {FakeValue::String("relay1")});
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(host.log, (std::vector<std::string>{
+                          "GetUserDataArg 1", "GetStringArg 2", "GetMetaTable VMFEntity 2004",
+                          "PushUserData VMFEntity", "UnReference VMFEntity"}));
+  EXPECT_EQ(host.Invoke(Ent("Class"), {found[0]}).at(0).text, "logic_relay");
+  // Every way to the same entity gives the same handle.
+  EXPECT_EQ(Call("Entity", {FakeValue::Number(0)}).at(0).pointer, found[0].pointer);
+  EXPECT_EQ(Call("FindByID", {FakeValue::Number(2)}).at(0).pointer, found[0].pointer);
+}
+
+TEST_F(DocumentObject, WorldPairsAndCounts) {
+  Parse(kMap);
+  EXPECT_EQ(Call("WorldKeyCount").at(0).number, 2);
+  EXPECT_EQ(Call("EntityCount").at(0).number, 1);
+  std::vector<FakeValue> pair = Call("WorldKey", {FakeValue::Number(1)});
+  EXPECT_EQ(pair.at(0).text, "classname");
+  EXPECT_EQ(pair.at(1).text, "worldspawn");
+  EXPECT_EQ(Call("FindWorldKey", {FakeValue::String("id")}).at(1).text, "1");
+  for (double bad : {-1.0, 2.0, 2147483647.0}) {
+    EXPECT_TRUE(Call("WorldKey", {FakeValue::Number(bad)}).empty());
+    EXPECT_TRUE(Call("Entity", {FakeValue::Number(bad)}).empty());
+  }
+}
+
+TEST_F(DocumentObject, ParseFailureIsReportedToTheScript) {
+  std::vector<std::string> reports;
+  host.SetGlobal("VMFParseFailure", FakeValue::Function([&](const std::vector<FakeValue>& args) {
+                   reports.push_back(args.at(0).text + "|" + args.at(1).text);
+                   return std::vector<FakeValue>{};
+                 }));
+  Parse("entity\n{\nconnections\n{\n\"OnTrigger\" \"door1\"\n}\n}");
+  EXPECT_EQ(reports, std::vector<std::string>{"Connection|Keyvalue found inside of connections "
+                                              "block. { Key = OnTrigger, Value = door1 }"});
+  EXPECT_EQ(host.liveHandles, 0);
+}
+
+TEST_F(DocumentObject, EntityHandlesDieWithParseAndNeverComeBack) {
+  Parse(kMap);
+  FakeValue relay = Call("Entity", {FakeValue::Number(0)}).at(0);
+  Parse(kMap);
+  for (const char* method : {"KeyCount", "Class", "ID", "ConnectionCount"}) {
+    EXPECT_TRUE(host.Invoke(Ent(method), {relay}).empty()) << method;
+  }
+  host.Invoke(Ent("AddKey"), {relay, FakeValue::String("k"), FakeValue::String("v")});
+  FakeValue fresh = Call("Entity", {FakeValue::Number(0)}).at(0);
+  EXPECT_NE(fresh.pointer, relay.pointer);
+  EXPECT_EQ(host.Invoke(Ent("KeyCount"), {fresh}).at(0).number, 3);
+}
+
+TEST_F(DocumentObject, WrongObjectsYieldNothing) {
+  Parse(kMap);
+  FakeValue entity = Call("Entity", {FakeValue::Number(0)}).at(0);
+  FakeValue reader =
+      host.Invoke(host.Member("Mapwright", "TokenReader"), {FakeValue::String("")}).at(0);
+  for (const FakeValue& wrong : {FakeValue::Nil(), FakeValue::Number(3), entity, reader}) {
+    EXPECT_TRUE(host.Invoke(Doc("EntityCount"), {wrong}).empty());
+    EXPECT_TRUE(host.Invoke(Doc("__gc"), {wrong}).empty());
+  }
+  for (const FakeValue& wrong : {FakeValue::Nil(), document, reader}) {
+    EXPECT_TRUE(host.Invoke(Ent("KeyCount"), {wrong}).empty());
+  }
+  EXPECT_EQ(Call("EntityCount").at(0).number, 1);  // the wrong __gc calls freed nothing
+  host.Invoke(host.Method("TokenReader", "__gc"), {reader});
+}
+
+TEST_F(DocumentObject, ParseFromInsideItsOwnFailureReportStopsTheOuterParse) {
+  int reports = 0;
+  host.SetGlobal("VMFParseFailure", FakeValue::Function([&](const std::vector<FakeValue>&) {
+                   if (++reports == 1) Parse("entity\n{\n\"id\" \"77\"\n}");
+                   return std::vector<FakeValue>{};
+                 }));
+  Parse("entity\n{\nconnections\n{\n\"On\" \"bad\"\n\"On\" \"bad\"\n}\n}\nentity\n{\n}");
+  EXPECT_EQ(reports, 1);
+  ASSERT_EQ(Call("EntityCount").at(0).number, 1);
+  FakeValue only = Call("Entity", {FakeValue::Number(0)}).at(0);
+  EXPECT_EQ(host.Invoke(Ent("ID"), {only}).at(0).number, 77);
+}
+
+TEST_F(DocumentObject, CollectedFromInsideItsOwnParseIsFreedAfterIt) {
+  FakeValue other = host.Invoke(host.Member("Mapwright", "VMF")).at(0);
+  FakeValue saved = document;
+  document = other;  // TearDown collects the second document
+  host.SetGlobal("VMFParseFailure", FakeValue::Function([&](const std::vector<FakeValue>&) {
+                   host.Invoke(Doc("__gc"), {saved});
+                   return std::vector<FakeValue>{};
+                 }));
+  host.Invoke(Doc("Parse"),
+              {saved, FakeValue::String("entity\n{\nconnections\n{\n\"On\" \"bad\"\n\"On\" "
+                                        "\"ok,1\"\n}\n}")});
+  EXPECT_TRUE(host.Invoke(Doc("EntityCount"), {saved}).empty());
+}
+
+TEST_F(DocumentObject, CreateEntity) {
+  std::vector<FakeValue> created =
+      Call("CreateEntity", {FakeValue::String("info_target"), FakeValue::Number(7)});
+  ASSERT_EQ(created.size(), 1u);
+  EXPECT_EQ(Call("EntityCount").at(0).number, 1);
+  EXPECT_EQ(Call("FindByClass", {FakeValue::String("info_target")}).at(0).pointer,
+            created[0].pointer);
+  EXPECT_EQ(Call("FindByName", {FakeValue::String("")}).at(0).pointer, created[0].pointer);
+  EXPECT_EQ(host.Invoke(Ent("KeyCount"), {created[0]}).at(0).number, 0);
+  EXPECT_TRUE(host.Invoke(Ent("FindKey"), {created[0], FakeValue::String("classname")}).empty());
+}
+
+TEST_F(DocumentObject, EntityMethods) {
+  Parse(kMap);
+  FakeValue relay = Call("Entity", {FakeValue::Number(0)}).at(0);
+  auto entity = [&](const char* method, std::vector<FakeValue> args = {}) {
+    args.insert(args.begin(), relay);
+    return host.Invoke(Ent(method), std::move(args));
+  };
+  EXPECT_EQ(entity("Key", {FakeValue::Number(0)}).at(1).text, "2");
+  EXPECT_EQ(entity("FindKey", {FakeValue::String("targetname")}).at(1).text, "relay1");
+  EXPECT_TRUE(entity("FindKey", {FakeValue::String("TargetName")}).empty());
+  EXPECT_EQ(entity("Connection", {FakeValue::Number(0)}).at(0).text, "OnTrigger door1,Open,,0,-1");
+  entity("AddConnection", {FakeValue::String("OnUser1"), FakeValue::String("t\x1bIn\x1bp")});
+  entity("AddConnection", {FakeValue::String("OnUser2"), FakeValue::String(",Open")});
+  entity("AddConnection", {FakeValue::String("OnUser3"), FakeValue::String("nothing")});
+  EXPECT_EQ(entity("ConnectionCount").at(0).number, 3);
+  EXPECT_EQ(entity("Connection", {FakeValue::Number(1)}).at(0).text, "OnUser1 t\x1bIn\x1bp");
+  EXPECT_EQ(entity("Connection", {FakeValue::Number(2)}).at(0).text, "OnUser2 ,Open");
+  EXPECT_TRUE(entity("Connection", {FakeValue::Number(3)}).empty());
+  entity("AddKey", {FakeValue::String("targetname"), FakeValue::String("door2")});
+  EXPECT_TRUE(Call("FindByName", {FakeValue::String("door2")}).empty());
+}
+
+}  // namespace
+}  // namespace mapwright::testing

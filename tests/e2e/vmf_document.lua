@@ -1,0 +1,131 @@
+-- The map document and entity objects, as a script sees them.
+local check = require("check")
+
+local sample = [[
+world
+{
+	"id" "1"
+	"classname" "worldspawn"
+	"comment" "first"
+	"comment" "second"
+}
+entity
+{
+	"id" "2"
+	"classname" "logic_relay"
+	"targetname" "relay1"
+	connections
+	{
+		"OnTrigger" "door1,Open,,0,-1"
+	}
+}
+entity
+{
+	"id" "3"
+	"classname" "func_door"
+	"targetname" "door1"
+}
+]]
+
+local reports = {}
+function VMFParseFailure(kind, message) reports[#reports + 1] = kind .. ": " .. message end
+
+local vmf = Mapwright.VMF()
+check.eq(vmf:EntityCount(), 0, "new document")
+check.none(check.pack(vmf:FindByName("x")), "FindByName on a new document")
+check.none(check.pack(vmf:FindWorldKey("x")), "FindWorldKey on a new document")
+check.none(check.pack(vmf:Rename(1)), "Rename yields nothing")
+
+check.none(check.pack(vmf:Parse(sample)), "Parse yields nothing")
+check.eq(vmf:EntityCount(), 2, "entity count")
+check.eq(vmf:WorldKeyCount(), 4, "world pairs")
+check.yields(check.pack(vmf:WorldKey(0)), { "id", "1" }, "WorldKey(0)")
+check.yields(check.pack(vmf:FindWorldKey("comment")), { "comment", "first" }, "first of two")
+
+local relay = vmf:FindByName("relay1")
+check.eq(relay:Class(), "logic_relay", "Class")
+check.eq(relay:ID(), 2, "ID")
+check.eq(relay:KeyCount(), 3, "KeyCount")
+check.yields(check.pack(relay:Key(0)), { "id", "2" }, "Key(0)")
+check.yields(check.pack(relay:FindKey("targetname")), { "targetname", "relay1" }, "FindKey")
+check.none(check.pack(relay:FindKey("TargetName")), "FindKey is case-sensitive")
+check.eq(relay:Connection(0), "OnTrigger door1,Open,,0,-1", "Connection(0)")
+
+-- Rename(5): names and references follow, everything else stays.
+vmf:Rename(5)
+check.eq(select(2, relay:FindKey("targetname")), "relay15", "relay renamed")
+check.eq(relay:Connection(0), "OnTrigger door15,Open,,0,-1", "target follows")
+local door = vmf:FindByName("door15")
+check.eq(door:ID(), 3, "door found by its new name")
+check.eq(door:Class(), "func_door", "class unchanged")
+check.yields(check.pack(vmf:WorldKey(1)), { "classname", "worldspawn" }, "world unchanged")
+check.none(check.pack(vmf:FindByName("door1")), "old name gone")
+
+-- Created entities and added pairs.
+local target = vmf:CreateEntity("info_target", 7)
+check.eq(vmf:EntityCount(), 3, "created entity counted")
+check.eq(target:KeyCount(), 0, "created entity has no pairs")
+check.eq(vmf:FindByID(7):Class(), "info_target", "FindByID finds the created entity")
+check.eq(vmf:Entity(2):ID(), 7, "Entity(count-1) is the created one")
+target:AddKey("targetname", "door2")
+check.none(check.pack(vmf:FindByName("door2")), "AddKey names nothing")
+target:AddConnection("OnTrigger", ",Open")
+check.eq(target:Connection(0), "OnTrigger ,Open", "empty target")
+target:AddConnection("OnTrigger", "nocomma")
+check.eq(target:ConnectionCount(), 1, "a connection without separator is not added")
+check.eq(vmf:CreateEntity("x", -1):ID(), -1, "negative id")
+check.eq(vmf:CreateEntity("x", 16777217):ID(), 16777216, "ids arrive as 32-bit floats")
+
+-- Stale handles after Parse and after collection yield nothing.
+vmf:Parse(sample)
+check.none(check.pack(relay:Class()), "stale handle after Parse")
+check.none(check.pack(target:KeyCount()), "created entity gone after Parse")
+check.eq(vmf:EntityCount(), 2, "Parse replaced everything")
+local orphan = vmf:Entity(0)
+vmf = nil
+collectgarbage("collect")
+collectgarbage("collect")
+check.none(check.pack(orphan:Class()), "handle after its document was collected")
+check.none(check.pack(orphan:Key(0)), "Key after collection")
+
+-- Wrong objects, wrong arguments, indices out of range.
+local doc = Mapwright.VMF()
+doc:Parse(sample)
+local reader = Mapwright.TokenReader("x")
+local entity = doc:Entity(0)
+local docMeta, entMeta = getmetatable(doc), getmetatable(entity)
+for _, wrong in ipairs({ 1, "s", {}, print, reader, entity }) do
+  check.none(check.pack(docMeta.EntityCount(wrong)), "EntityCount on a wrong object")
+  check.none(check.pack(docMeta.Parse(wrong, sample)), "Parse on a wrong object")
+end
+for _, wrong in ipairs({ 1, "s", {}, print, reader, doc }) do
+  check.none(check.pack(entMeta.Class(wrong)), "Class on a wrong object")
+end
+for _, index in ipairs({ -1, 2, 2 ^ 31 - 1, 1 / 0, -1 / 0 }) do
+  check.none(check.pack(doc:Entity(index)), "Entity(" .. tostring(index) .. ")")
+  check.none(check.pack(doc:WorldKey(index == 2 and 4 or index)), "WorldKey out of range")
+end
+for _, index in ipairs({ -1, 3, 2 ^ 31 - 1, 1 / 0, -1 / 0 }) do
+  check.none(check.pack(entity:Key(index)), "Key(" .. tostring(index) .. ")")
+  check.none(check.pack(entity:Connection(index)), "Connection(" .. tostring(index) .. ")")
+end
+check.eq(doc:Entity("0"):ID(), 2, "a non-number index reads as 0")
+check.eq(#reports, 0, "no parse failure in the sample")
+
+-- A report, a callback that raises, and one that parses the same document again.
+doc:Parse('entity\n{\nconnections\n{\n"OnTrigger" "door1"\n}\n}')
+check.eq(reports[1], "Connection: Keyvalue found inside of connections block. { Key = OnTrigger, Value = door1 }", "report")
+function VMFParseFailure() error("script failure") end
+doc:Parse('entity\n{\nconnections\n{\n"A" "x"\n"B" "t,p"\n}\n}')
+check.eq(doc:Entity(0):ConnectionCount(), 1, "a raising callback does not stop the parse")
+local nested = 0
+function VMFParseFailure()
+  nested = nested + 1
+  collectgarbage("collect")
+  doc:Parse('entity\n{\n"id" "99"\n}')
+end
+doc:Parse('entity\n{\nconnections\n{\n"A" "x"\n"B" "y"\n}\n}\nentity\n{\n}')
+check.eq(nested, 1, "outer parse stopped after the nested one")
+check.eq(doc:EntityCount(), 1, "document holds the inner parse")
+check.eq(doc:Entity(0):ID(), 99, "inner parse's entity")
+print("vmf_document: ok")

@@ -1,0 +1,236 @@
+#include "map/map_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "map_test_support.h"
+
+namespace mapwright::testing {
+namespace {
+
+VMFDocument& Parsed(VMFDocument& document, const std::string& text,
+                    RecordingReporter* reporter = nullptr) {
+  ParseMap(document, text.c_str(), reporter);
+  return document;
+}
+
+TEST(MapParser, SampleMap) {
+  VMFDocument document;
+  RecordingReporter reporter;
+  Parsed(document, kSampleMap, &reporter);
+  EXPECT_EQ(WorldKeysOf(document), (Pairs{{"id", "1"}, {"classname", "worldspawn"}}));
+  ASSERT_EQ(document.EntityCount(), 1u);
+  const VMFEntity& relay = document.Entity(0);
+  EXPECT_EQ(KeysOf(relay),
+            (Pairs{{"id", "2"}, {"classname", "logic_relay"}, {"targetname", "relay1"}}));
+  EXPECT_EQ(relay.id, 2);
+  EXPECT_STREQ(relay.classname, "logic_relay");
+  EXPECT_STREQ(relay.targetname, "relay1");
+  EXPECT_TRUE(relay.hasTargetname);
+  EXPECT_EQ(ConnectionsOf(relay), std::vector<std::string>{"OnTrigger|door1|,|Open,,0,-1"});
+  EXPECT_TRUE(reporter.reports.empty());
+}
+
+TEST(MapParser, EmptyTextAndWorldOnly) {
+  VMFDocument document;
+  EXPECT_EQ(Parsed(document, "").EntityCount(), 0u);
+  Parsed(document, "world { \"a\" \"1\" \"b\" \"2\" }");
+  EXPECT_EQ(WorldKeysOf(document), (Pairs{{"a", "1"}, {"b", "2"}}));
+  EXPECT_EQ(document.EntityCount(), 0u);
+}
+
+TEST(MapParser, NestedSolidsAreDroppedAndTheEntityResumes) {
+  VMFDocument document;
+  Parsed(document, R"vmf(entity
+{
+"id" "3"
+solid
+{
+"id" "4"
+side
+{
+"plane" "(0 0 0)"
+}
+}
+"classname" "func_door"
+})vmf");
+  ASSERT_EQ(document.EntityCount(), 1u);
+  EXPECT_EQ(KeysOf(document.Entity(0)), (Pairs{{"id", "3"}, {"classname", "func_door"}}));
+}
+
+TEST(MapParser, DuplicateKeysAreKeptAndTheLastOneSetsTheField) {
+  VMFDocument document;
+  Parsed(document,
+         "entity\n{\n\"classname\" \"a\"\n\"targetname\" \"t1\"\n\"classname\" "
+         "\"b\"\n\"targetname\" \"t2\"\n}");
+  const VMFEntity& entity = document.Entity(0);
+  EXPECT_EQ(entity.KeyCount(), 4u);
+  EXPECT_STREQ(entity.classname, "b");
+  EXPECT_STREQ(entity.targetname, "t2");
+  EXPECT_STREQ(entity.FindKey("classname")->value, "a");
+}
+
+TEST(MapParser, EntityWithoutNameClassOrId) {
+  VMFDocument document;
+  Parsed(document, "entity\n{\n\"origin\" \"0 0 0\"\n}");
+  const VMFEntity& entity = document.Entity(0);
+  EXPECT_FALSE(entity.hasTargetname);
+  EXPECT_STREQ(entity.targetname, "");
+  EXPECT_STREQ(entity.classname, "");
+  EXPECT_EQ(entity.id, 0);
+}
+
+TEST(MapParser, EmptyTargetnameStillSetsTheFlag) {
+  VMFDocument document;
+  Parsed(document, "entity\n{\n\"targetname\" \"\"\n}");
+  EXPECT_TRUE(document.Entity(0).hasTargetname);
+}
+
+TEST(MapParser, IdsConvertAsAtoi) {
+  EXPECT_EQ(ParseEntityId("12abc"), 12);
+  EXPECT_EQ(ParseEntityId("abc"), 0);
+  EXPECT_EQ(ParseEntityId("  -7"), -7);
+  EXPECT_EQ(ParseEntityId("+8"), 8);
+  EXPECT_EQ(ParseEntityId("-2147483648"), -2147483647 - 1);
+  EXPECT_EQ(ParseEntityId("4294967297"), 1);             // the low 32 bits
+  EXPECT_EQ(ParseEntityId("99999999999999999999"), -1);  // saturated, then the low 32 bits
+  EXPECT_EQ(ParseEntityId("-99999999999999999999"), 0);
+  VMFDocument document;
+  Parsed(document, "entity\n{\n\"id\" \"12abc\"\n}");
+  EXPECT_EQ(document.Entity(0).id, 12);
+}
+
+TEST(MapParser, ConnectionSplitAndReport) {
+  VMFDocument document;
+  RecordingReporter reporter;
+  Parsed(document,
+         "entity\n{\nconnections\n{\n\"OnA\" \",Open\"\n\"OnB\" \"door1\"\n\"OnC\" "
+         "\"t\x1bInput\x1bp,1\x1b"
+         "0\"\n}\n}",
+         &reporter);
+  EXPECT_EQ(ConnectionsOf(document.Entity(0)),
+            (std::vector<std::string>{"OnA||,|Open",
+                                      "OnC|t|\x1b|Input\x1bp,1\x1b"
+                                      "0"}));
+  EXPECT_EQ(reporter.reports,
+            std::vector<std::string>{"Connection: Keyvalue found inside of connections block. { "
+                                     "Key = OnB, Value = door1 }"});
+}
+
+TEST(MapParser, LongTextsAreStoredWholeUpToTheReaderLimit) {
+  VMFDocument document;
+  RecordingReporter reporter;
+  std::string value(504, 'p');
+  std::string key(300, 'k');
+  std::string target(200, 't');
+  Parsed(document,
+         "entity\n{\n\"" + key + "\" \"" + value + "\"\nconnections\n{\n\"" + key + "\" \"" +
+             target + "," + value + "\"\n\"On\" \"" + value + "\"\n}\n}",
+         &reporter);
+  EXPECT_EQ(KeysOf(document.Entity(0)), (Pairs{{key, value}}));
+  EXPECT_EQ(ConnectionsOf(document.Entity(0)),
+            std::vector<std::string>{key + "|" + target + "|,|" + value});
+  ASSERT_EQ(reporter.reports.size(), 1u);
+  EXPECT_NE(reporter.reports[0].find(value + " }"), std::string::npos);
+  // The reader's own cut still applies: 1021 characters of a quoted string.
+  Parsed(document, "entity\n{\n\"k\" \"" + std::string(1500, 'x') + "\"\n}");
+  EXPECT_EQ(std::string(document.Entity(0).Key(0).value).size(), 1021u);
+}
+
+TEST(MapParser, QuotedBlockNamesAndLostBraces) {
+  VMFDocument document;
+  Parsed(document, "\"entity\"\n{\n\"id\" \"5\"\n}");
+  ASSERT_EQ(document.EntityCount(), 1u);
+  EXPECT_EQ(document.Entity(0).id, 5);
+  // "entity{" loses its brace: the name and the next token make one dropped step.
+  Parsed(document, "entity{\n\"id\" \"5\"\n}");
+  EXPECT_EQ(document.EntityCount(), 0u);
+}
+
+TEST(MapParser, CommentOrNumberBetweenKeyAndValueDropsBoth) {
+  VMFDocument document;
+  Parsed(document, "entity\n{\n\"a\" // note\n\"b\" \"c\"\n\"d\" 5 \"e\" \"f\"\n}");
+  EXPECT_EQ(KeysOf(document.Entity(0)), (Pairs{{"b", "c"}, {"e", "f"}}));
+}
+
+TEST(MapParser, SecondParseReplacesTheFirst) {
+  VMFDocument document;
+  Parsed(document, kSampleMap);
+  Parsed(document, "entity\n{\n\"id\" \"9\"\n}");
+  ASSERT_EQ(document.EntityCount(), 1u);
+  EXPECT_EQ(document.Entity(0).id, 9);
+  EXPECT_EQ(document.WorldKeyCount(), 0u);
+}
+
+TEST(MapParser, TextEndingInsideABlockKeepsWhatWasRead) {
+  VMFDocument document;
+  Parsed(document, "entity\n{\n\"id\" \"1\"\nsolid\n{\n\"x\" \"y\"");
+  EXPECT_EQ(KeysOf(document.Entity(0)), (Pairs{{"id", "1"}}));
+}
+
+TEST(MapParser, TokenErrorStopsQuietly) {
+  VMFDocument document;
+  Parsed(document, "entity\n{\n\"id\" \"1\"\n}\n1-2\nentity\n{\n}");
+  EXPECT_EQ(document.EntityCount(), 1u);
+}
+
+TEST(MapParser, DeepNestingAndStrayClosingBraces) {
+  std::string text = "}\n}\nentity\n{\n";
+  for (int depth = 0; depth < 8; ++depth) text += "level" + std::to_string(depth) + "\n{\n";
+  for (int depth = 0; depth < 8; ++depth) text += "\"deep\" \"x\"\n}\n";
+  text += "\"back\" \"in entity\"\n}\n}\n}\nworld\n{\n\"w\" \"1\"\n}";
+  VMFDocument document;
+  Parsed(document, text);
+  EXPECT_EQ(KeysOf(document.Entity(0)), (Pairs{{"back", "in entity"}}));
+  EXPECT_EQ(WorldKeysOf(document), (Pairs{{"w", "1"}}));
+}
+
+TEST(MapParser, CurrentEntityOutlivesItsBlock) {
+  VMFDocument document;
+  Parsed(document,
+         "entity\n{\n\"id\" \"1\"\n}\nworld\n{\nconnections\n{\n\"OnX\" \"t,p\"\n}\n}\n"
+         "connections\n{\n\"OnY\" \"u,q\"\n}");
+  EXPECT_EQ(ConnectionsOf(document.Entity(0)),
+            (std::vector<std::string>{"OnX|t|,|p", "OnY|u|,|q"}));
+}
+
+TEST(MapParser, ConnectionsBeforeAnyEntityAreDroppedWithoutReport) {
+  VMFDocument document;
+  RecordingReporter reporter;
+  Parsed(document, "connections\n{\n\"On\" \"nocomma\"\n\"On\" \"a,b\"\n}", &reporter);
+  EXPECT_EQ(document.EntityCount(), 0u);
+  EXPECT_TRUE(reporter.reports.empty());
+}
+
+TEST(MapParser, ParseFromInsideAReportStopsTheOuterParse) {
+  VMFDocument document;
+  RecordingReporter reporter;
+  reporter.onReport = [&] {
+    reporter.onReport = nullptr;
+    ParseMap(document, "entity\n{\n\"id\" \"77\"\n}", &reporter);
+  };
+  Parsed(document,
+         "entity\n{\n\"id\" \"1\"\nconnections\n{\n\"On\" \"bad\"\n\"On\" \"t,p\"\n}\n}\n"
+         "entity\n{\n\"id\" \"2\"\n}",
+         &reporter);
+  ASSERT_EQ(document.EntityCount(), 1u);
+  EXPECT_EQ(document.Entity(0).id, 77);
+  EXPECT_EQ(document.Entity(0).ConnectionCount(), 0u);
+}
+
+TEST(MapParser, EntitiesCreatedFromInsideAReportDoNotDisturbTheParse) {
+  VMFDocument document;
+  RecordingReporter reporter;
+  reporter.onReport = [&] {
+    for (int i = 0; i < 100; ++i) document.AddEntity();
+  };
+  Parsed(document, "entity\n{\nconnections\n{\n\"On\" \"bad\"\n\"On\" \"t,p\"\n}\n\"id\" \"4\"\n}",
+         &reporter);
+  ASSERT_EQ(document.EntityCount(), 101u);
+  EXPECT_EQ(document.Entity(0).id, 4);
+  EXPECT_EQ(document.Entity(0).ConnectionCount(), 1u);
+}
+
+}  // namespace
+}  // namespace mapwright::testing
