@@ -97,6 +97,9 @@ void MapParser::OpenBlock(std::string_view name) {
 
 void MapParser::CloseBlock() {
   if (saved_.empty()) return;  // a stray "}" changes nothing
+  if (state_ == ParseState::kEntity && currentEntity_ != nullptr) {
+    currentEntity_->ReleaseSpareCapacity();
+  }
   state_ = saved_.back();
   saved_.pop_back();
 }

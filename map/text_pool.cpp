@@ -40,7 +40,16 @@ const char* TextPool::Concat(std::string_view head, std::string_view tail) {
   return text;
 }
 
+const char* TextPool::Intern(std::string_view text) {
+  auto found = interned_.find(text);
+  if (found != interned_.end()) return found->second;
+  const char* stored = Store(text);
+  interned_.emplace(std::string_view(stored, text.size()), stored);
+  return stored;
+}
+
 void TextPool::Clear() {
+  interned_.clear();
   blocks_.clear();
   free_ = nullptr;
   freeSize_ = 0;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace mapwright {
@@ -15,6 +16,8 @@ class TextPool {
  public:
   // A stable copy of text; the empty text costs nothing.
   const char* Store(std::string_view text);
+  // Like Store, but equal texts share one copy: for keys, which repeat.
+  const char* Intern(std::string_view text);
   // A stable copy of head followed by tail.
   const char* Concat(std::string_view head, std::string_view tail);
   void Clear();
@@ -24,6 +27,7 @@ class TextPool {
   char* Allocate(std::size_t size);
 
   std::vector<std::unique_ptr<char[]>> blocks_;
+  std::unordered_map<std::string_view, const char*> interned_;
   char* free_ = nullptr;
   std::size_t freeSize_ = 0;
   std::size_t reserved_ = 0;

@@ -7,7 +7,7 @@ VMFEntity& VMFDocument::AddEntity() {
 }
 
 void VMFDocument::AddWorldKey(std::string_view key, std::string_view value) {
-  worldKeys_.push_back({texts_.Store(key), texts_.Store(value)});
+  worldKeys_.push_back({texts_.Intern(key), texts_.Store(value)});
 }
 
 const KeyValue* VMFDocument::FindWorldKey(std::string_view key) const {

@@ -16,7 +16,7 @@ bool SplitConnectionValue(std::string_view value, ConnectionParts& parts) {
 }
 
 void VMFEntity::AddKey(std::string_view key, std::string_view value) {
-  keys_.push_back({texts_->Store(key), texts_->Store(value)});
+  keys_.push_back({texts_->Intern(key), texts_->Store(value)});
 }
 
 const KeyValue* VMFEntity::FindKey(std::string_view key) const {
@@ -27,8 +27,17 @@ const KeyValue* VMFEntity::FindKey(std::string_view key) const {
 }
 
 void VMFEntity::AddConnection(std::string_view output, const ConnectionParts& parts) {
-  connections_.push_back({texts_->Store(output), texts_->Store(parts.target),
+  connections_.push_back({texts_->Intern(output), texts_->Store(parts.target),
                           texts_->Store(parts.parameters), parts.separator});
+}
+
+}  // namespace mapwright
+
+namespace mapwright {
+
+void VMFEntity::ReleaseSpareCapacity() {
+  keys_.shrink_to_fit();
+  connections_.shrink_to_fit();
 }
 
 }  // namespace mapwright

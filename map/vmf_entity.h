@@ -64,6 +64,9 @@ class VMFEntity {
   Connection& GetConnection(std::size_t i) { return connections_[i]; }
   const Connection& GetConnection(std::size_t i) const { return connections_[i]; }
 
+  // Gives back the lists' unused room, once the entity is read whole.
+  void ReleaseSpareCapacity();
+
   TextPool& Texts() { return *texts_; }
 
  private:
