@@ -29,13 +29,13 @@ class LuaObject final : public ScriptObject {
     delete this;
   }
 
+  // Only a string is text; any other value reads as the empty text, so that a
+  // resolver returning a number or a table names no file.
   const char* GetString() override {
     lua_State* L = host_.State();
     PushValue(L);
     if (lua_type(L, -1) == LUA_TSTRING) {
-      text_ = lua_tostring(L, -1);  // the registry keeps the string alive
-    } else if (lua_type(L, -1) == LUA_TNUMBER) {
-      text_ = lua_tostring(L, -1);  // converts the copy on the stack
+      text_.assign(lua_tostring(L, -1), lua_strlen(L, -1));
     } else {
       text_.clear();
     }

@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "fileio/file_functions.h"
 #include "map/document_object.h"
 #include "map/entity_object.h"
 #include "module/metatables.h"
@@ -26,6 +27,8 @@ void RegisterLibraryTable(ScriptHost& host) {
   ScriptObject* library = host.GetGlobal("Mapwright");
   if (library == nullptr) return;
   SetMembers(*library, {
+                           {"ReadFile", Native<ScriptReadFile>},
+                           {"WriteFile", Native<ScriptWriteFile>},
                            {"TokenReader", Native<NewTokenReader>},
                            {"VMF", Native<NewDocument>},
                        });

@@ -12,7 +12,7 @@ namespace {
 
 std::vector<std::string> ExpectedRegistration() {
   std::vector<std::string> calls = {"GetGlobal Mapwright"};
-  for (const char* name : {"TokenReader", "VMF"}) {
+  for (const char* name : {"ReadFile", "WriteFile", "TokenReader", "VMF"}) {
     calls.push_back(std::string("SetMemberFunction Mapwright.") + name);
   }
   calls.push_back("UnReference Mapwright");
@@ -57,7 +57,7 @@ TEST(Registration, MembersAreFunctionsAndOtherMembersStay) {
   host.Table("Mapwright").members["Version"] = FakeValue::String("keep");
   gmod_open(&host);
   FakeTable& library = host.Table("Mapwright");
-  for (const char* name : {"TokenReader", "VMF"}) {
+  for (const char* name : {"ReadFile", "WriteFile", "TokenReader", "VMF"}) {
     EXPECT_NE(library.members[name].native, nullptr) << name;
   }
   EXPECT_EQ(library.members["Version"].text, "keep");

@@ -1,0 +1,44 @@
+// Whole-file access with the sharing rules of the script file functions:
+// a reader may share the file with other readers only, a writer with other
+// writers only; reading creates a missing file, writing only ever creates new
+// files.
+#ifndef MAPWRIGHT_FILEIO_FILE_ACCESS_H
+#define MAPWRIGHT_FILEIO_FILE_ACCESS_H
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mapwright {
+
+// Opens the file, creating it empty when it is missing, and reads all of it.
+// Nothing when it cannot be opened (no such folder, a directory, access
+// denied, held by a writer) or its bytes do not fit in memory.
+std::optional<std::string> ReadFileOpenAlways(const char* path);
+
+// A file created by Create, held open until destruction.
+class NewFile {
+ public:
+  NewFile() = default;
+  ~NewFile();
+  NewFile(const NewFile&) = delete;
+  NewFile& operator=(const NewFile&) = delete;
+
+  // Creates the file; false when a file of that name exists or it cannot be
+  // made. Never replaces, truncates or appends to an existing file.
+  bool Create(const char* path);
+  // Writes every byte, retrying short writes; false on an error.
+  bool WriteAll(std::string_view bytes);
+
+ private:
+#ifdef _WIN32
+  void* handle_ = nullptr;
+#else
+  int descriptor_ = -1;
+#endif
+};
+
+}  // namespace mapwright
+
+#endif

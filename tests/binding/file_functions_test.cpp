@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fake_host.h"
+
+namespace mapwright::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileFunctions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder = fs::temp_directory_path() / (std::string("mapwright_binding_") + test->name());
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    host.Table("Mapwright");
+    host.Table("util").members["RelativePathToFull"] =
+        FakeValue::Function([this](const std::vector<FakeValue>& args) {
+          ++resolves;
+          return std::vector<FakeValue>{FakeValue::String((folder / args.at(0).text).string())};
+        });
+    gmod_open(&host);
+    readFile = host.Member("Mapwright", "ReadFile");
+    writeFile = host.Member("Mapwright", "WriteFile");
+    host.log.clear();
+  }
+  void TearDown() override {
+    EXPECT_EQ(host.liveHandles, 0);
+    gmod_close();
+    fs::remove_all(folder);
+  }
+
+  FakeHost host;
+  fs::path folder;
+  int resolves = 0;
+  NativeFunction readFile = nullptr;
+  NativeFunction writeFile = nullptr;
+};
+
+TEST_F(FileFunctions, WriteResolvesOnceThenReadsItsText) {
+  EXPECT_TRUE(
+      host.Invoke(writeFile, {FakeValue::String("a.txt"), FakeValue::String("hello\r\n")}).empty());
+  EXPECT_EQ(host.log,
+            (std::vector<std::string>{
+                "GetStringArg 1", "GetGlobal util", "GetMember util.RelativePathToFull",
+                "Push util.RelativePathToFull", "PushString a.txt", "Call 1 1", "GetReturn 0",
+                "GetString return0", "UnReference return0", "UnReference util.RelativePathToFull",
+                "UnReference util", "GetStringArg 2"}));
+  EXPECT_EQ(resolves, 1);
+  std::vector<FakeValue> read = host.Invoke(readFile, {FakeValue::String("a.txt")});
+  ASSERT_EQ(read.size(), 1u);
+  EXPECT_EQ(read[0].text, "hello\r\n");
+  EXPECT_EQ(resolves, 2);
+}
+
+TEST_F(FileFunctions, AFailedOpenReadsNoText) {
+  std::ofstream(folder / "exists.txt") << "old";
+  host.Invoke(writeFile, {FakeValue::String("exists.txt"), FakeValue::String("new")});
+  EXPECT_EQ(host.log.back(), "UnReference util");  // argument 2 was never read
+  EXPECT_EQ(host.Invoke(readFile, {FakeValue::String("exists.txt")}).at(0).text, "old");
+  EXPECT_TRUE(host.Invoke(readFile, {FakeValue::String("missing/x.txt")}).empty());
+  EXPECT_EQ(resolves, 3);
+}
+
+TEST_F(FileFunctions, TheScriptGetsTheBytesBeforeTheFirstZero) {
+  std::ofstream(folder / "zero.bin", std::ios::binary) << std::string("ab\0cd", 5);
+  EXPECT_EQ(host.Invoke(readFile, {FakeValue::String("zero.bin")}).at(0).text, "ab");
+}
+
+TEST_F(FileFunctions, AResolverWithoutTextResultOpensNothing) {
+  host.Table("util").members["RelativePathToFull"] =
+      FakeValue::Function([](const std::vector<FakeValue>&) { return std::vector<FakeValue>{}; });
+  EXPECT_TRUE(host.Invoke(readFile, {FakeValue::String("x.txt")}).empty());
+  EXPECT_TRUE(host.Invoke(writeFile, {FakeValue::String("x.txt"), FakeValue::String("t")}).empty());
+  EXPECT_FALSE(fs::exists(folder / "x.txt"));
+}
+
+}  // namespace
+}  // namespace mapwright::testing

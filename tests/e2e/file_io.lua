@@ -1,0 +1,98 @@
+-- Mapwright.ReadFile and Mapwright.WriteFile, run in an empty folder that is
+-- also the host's root.
+local check = require("check")
+
+local function exists(path)
+  local file = io.open(path, "rb")
+  if file then file:close() end
+  return file ~= nil
+end
+
+local function contents(path)
+  local file = assert(io.open(path, "rb"))
+  local bytes = file:read("*a")
+  file:close()
+  return bytes
+end
+
+local function put(path, bytes)
+  local file = assert(io.open(path, "wb"))
+  file:write(bytes)
+  file:close()
+end
+
+-- A missing file in an existing folder is created empty.
+check.yields(check.pack(Mapwright.ReadFile("fresh.txt")), { "" }, "ReadFile of a missing file")
+check.eq(exists("fresh.txt"), true, "ReadFile created the file")
+-- A missing folder gives nothing and creates nothing.
+check.none(check.pack(Mapwright.ReadFile("nofolder/x.txt")), "ReadFile in a missing folder")
+check.eq(exists("nofolder"), false, "no folder created")
+check.none(check.pack(Mapwright.ReadFile(".")), "ReadFile of a directory")
+
+-- Bytes come back unchanged up to the first zero byte.
+put("crlf.txt", "a\r\nb\r\n")
+check.eq(Mapwright.ReadFile("crlf.txt"), "a\r\nb\r\n", "CR LF kept")
+put("zero.bin", "before\0after")
+check.eq(Mapwright.ReadFile("zero.bin"), "before", "up to the first zero byte")
+
+-- WriteFile only creates new files and yields nothing.
+put("old.txt", "keep")
+check.none(check.pack(Mapwright.WriteFile("old.txt", "replace")), "WriteFile over a file")
+check.eq(contents("old.txt"), "keep", "existing file unchanged")
+check.none(check.pack(Mapwright.WriteFile("new.txt", "line\r\n\255")), "WriteFile")
+check.eq(contents("new.txt"), "line\r\n\255", "written bytes")
+check.eq(Mapwright.ReadFile("new.txt"), "line\r\n\255", "round trip")
+Mapwright.WriteFile("empty.txt", "")
+check.eq(contents("empty.txt"), "", "empty text makes an empty file")
+local big = string.rep("0123456789abcdef", 4 * 1024 * 1024)
+Mapwright.WriteFile("big.txt", big)
+check.eq(Mapwright.ReadFile("big.txt") == big, true, "64 MB round trip")
+
+-- Paths that would leave the root resolve to nil and touch nothing.
+check.none(check.pack(Mapwright.ReadFile("../escape.txt")), "ReadFile through ..")
+check.none(check.pack(Mapwright.WriteFile("../escape.txt", "x")), "WriteFile through ..")
+check.eq(exists("../escape.txt"), false, "nothing written outside the root")
+check.none(check.pack(Mapwright.ReadFile("/etc/hostname")), "absolute path outside the root")
+check.eq(Mapwright.ReadFile("sub/../crlf.txt"), "a\r\nb\r\n", ".. inside the root")
+
+-- util.RelativePathToFull is called once per call and looked up anew each time.
+local original = util.RelativePathToFull
+local calls = 0
+util.RelativePathToFull = function(path)
+  calls = calls + 1
+  return original(path)
+end
+Mapwright.ReadFile("crlf.txt")
+Mapwright.ReadFile("nofolder/x.txt")
+Mapwright.WriteFile("counted.txt", "x")
+Mapwright.WriteFile("counted.txt", "y")
+check.eq(calls, 4, "one resolve per call")
+check.eq(contents("counted.txt"), "x", "second write refused")
+
+-- Resolvers that misbehave: nothing is opened and nothing breaks.
+for _, resolver in ipairs({
+  function() return nil end,
+  function() return 42 end,
+  function() return {} end,
+  function() error("resolver failure") end,
+}) do
+  util.RelativePathToFull = resolver
+  check.none(check.pack(Mapwright.ReadFile("crlf.txt")), "ReadFile with a bad resolver")
+  Mapwright.WriteFile("bad.txt", "x")
+end
+util.RelativePathToFull = nil
+check.none(check.pack(Mapwright.ReadFile("crlf.txt")), "ReadFile without a resolver")
+util = nil
+check.none(check.pack(Mapwright.ReadFile("crlf.txt")), "ReadFile without util")
+util = { RelativePathToFull = original }
+check.eq(exists("bad.txt"), false, "no file made through a bad resolver")
+check.eq(exists("42"), false, "a number result is not a path")
+
+-- A file held by a writer (an exclusive lock, as WriteFile takes) cannot be read.
+put("locked.txt", "data")
+local holder = io.popen("flock -x locked.txt -c 'echo held; sleep 1'")
+check.eq(holder:read("*l"), "held", "lock taken")
+check.none(check.pack(Mapwright.ReadFile("locked.txt")), "ReadFile of a locked file")
+holder:close()
+check.eq(Mapwright.ReadFile("locked.txt"), "data", "readable once the writer is gone")
+print("file_io: ok")
