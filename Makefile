@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all build asan test demo bootstrap clean
+.PHONY: all build asan test test-windows windows32 demo bootstrap clean
 
 all: build
 
@@ -22,9 +22,24 @@ test: build asan
 	cd build && ctest --output-on-failure -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
+# The module and its C++ tests cross-built for 64-bit Windows, run under Wine.
+test-windows:
+	@scripts/bootstrap.sh windows
+	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build build-windows -j $(JOBS)
+	cd build-windows && ctest --output-on-failure -j $(JOBS)
+
+# The 32-bit DLL, built only (these machines cannot run 32-bit programs).
+windows32:
+	@scripts/bootstrap.sh windows32
+	cmake -S . -B build-windows32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAPWRIGHT_TESTS=OFF >/dev/null
+	cmake --build build-windows32 -j $(JOBS) --target mapwright
+
 demo: build
 	rm -rf build/demo && mkdir -p build/demo
 	build/bin/mapwright-lua --root . examples/demo.lua
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-windows build-windows32

@@ -1,12 +1,13 @@
 #!/bin/sh
 # Installs what building and testing need on a Debian machine, when missing.
-# Usage: scripts/bootstrap.sh [windows]
+# Usage: scripts/bootstrap.sh [windows | windows32]
 set -eu
 
 packages="cmake g++ make pkg-config libluajit-5.1-dev libgtest-dev libbenchmark-dev binutils"
-if [ "${1:-}" = windows ]; then
-  packages="g++-mingw-w64-x86-64 wine wine64 googletest"
-fi
+case "${1:-}" in
+  windows) packages="cmake make g++-mingw-w64-x86-64 wine wine64 googletest binutils-mingw-w64-x86-64" ;;
+  windows32) packages="cmake make g++-mingw-w64-i686" ;;
+esac
 
 missing=""
 for package in $packages; do
