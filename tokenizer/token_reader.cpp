@@ -1,133 +1,165 @@
 #include "tokenizer/token_reader.h"
 
+#include <algorithm>
+
 #include "tokenizer/char_class.h"
 
 namespace mapwright {
+namespace {
+
+TokenView Token(TokenType type, const char* text, std::ptrdiff_t length) {
+  return {type, text, static_cast<int>(length)};
+}
+
+TokenView Empty(TokenType type) {
+  return {type, "", 0};
+}
+
+void CopyOut(const TokenView& token, char* buffer) {
+  std::memcpy(buffer, token.text, static_cast<std::size_t>(token.length));
+  buffer[token.length] = '\0';
+}
+
+}  // namespace
 
 void TokenReader::Advance(int count) {
-  for (; count > 0 && *cursor_ != '\0'; --count) ++cursor_;
+  for (; count > 0 && cursor_ != end_; --count) ++cursor_;
 }
 
 void TokenReader::SkipTo(char stop) {
-  for (;;) {
-    char ch = NextChar();
-    if (ch == '\0') {
-      StepBack();  // the terminator stays unread
-      return;
-    }
-    if (ch == stop) return;
-  }
+  const void* found = std::memchr(cursor_, stop, static_cast<std::size_t>(end_ - cursor_));
+  cursor_ = found != nullptr ? static_cast<const char*>(found) + 1 : end_;
 }
 
 void TokenReader::SkipWhitespace() {
-  while (HasClass(Peek(), kWhitespace)) ++cursor_;
+  SkipWhitespaceInPlace();
+}
+
+void TokenReader::SkipWhitespaceInPlace() {
+  while (HasClass(*cursor_, kWhitespace)) ++cursor_;
 }
 
 TokenType TokenReader::ReadToken(char* buffer, int limit) {
   SkipWhitespace();
-  char ch = NextChar();
-  if (ch == '\0') {
-    StepBack();
+  if (cursor_ == end_) {
     buffer[0] = '\0';
     return TOKEN_EOF;
   }
-  if (HasClass(ch, kOperator)) {
-    buffer[0] = ch;
-    buffer[1] = '\0';
-    return TOKEN_OPERATOR;
-  }
-  if (ch == '/' && Peek() == '/') return ReadLineComment(buffer, limit);
-  if (ch == '/' && Peek() == '*') return ReadBlockComment(buffer, limit);
-  if (ch == '"') {
+  char first = NextChar();
+  if (first == '"') {
     ReadQuotedString(buffer, limit);
     return TOKEN_STRING;
   }
-  if (HasClass(ch, kDigit) || ch == '-') return ReadNumber(ch, buffer, limit);
-  return ReadIdentifier(ch, buffer, limit);
-}
-
-TokenType TokenReader::ReadLineComment(char* buffer, int limit) {
-  Advance(1);
-  int length = 0;
-  for (;;) {
-    char ch = NextChar();
-    if (ch == '\n' || ch == '\0') {
-      StepBack();
-      break;
-    }
-    if (length >= limit) break;  // ch is consumed and lost
-    buffer[length++] = ch;
-  }
-  buffer[length] = '\0';
-  return TOKEN_COMMENT;
-}
-
-TokenType TokenReader::ReadBlockComment(char* buffer, int limit) {
-  Advance(1);
-  int length = 0;
-  for (;;) {
-    char ch = NextChar();
-    if (ch == '\0') {  // unclosed: end with what was copied
-      StepBack();
-      break;
-    }
-    if (ch == '*' && Peek() == '/') {
-      Advance(1);
-      break;
-    }
-    if (length < limit) buffer[length++] = ch;
-  }
-  buffer[length] = '\0';
-  return TOKEN_COMMENT;
+  TokenView token = ReadUnquotedInPlace(first, limit);
+  CopyOut(token, buffer);
+  return token.type;
 }
 
 void TokenReader::ReadQuotedString(char* buffer, int limit) {
-  const int room = limit - 2;
-  int length = 0;
-  char ch = NextChar();
-  while (ch != '\0' && ch != '"' && length < room) {
-    buffer[length++] = ch;
-    ch = NextChar();
-  }
-  if (ch == '\0') {
-    StepBack();
-  } else if (ch != '"') {
-    SkipTo('"');  // too long: drop the rest of the string
-  }
-  buffer[length] = '\0';
+  CopyOut(ReadQuotedStringInPlace(limit), buffer);
 }
 
-TokenType TokenReader::ReadNumber(char first, char* buffer, int limit) {
-  int length = 0;
-  char ch = first;
-  for (;;) {
-    if (length >= limit) break;  // ch is consumed and lost
-    buffer[length++] = ch;
-    ch = NextChar();
-    if (ch == '-') {
-      buffer[0] = '\0';
-      return TOKEN_ERROR;
-    }
-    if (!HasClass(ch, kNumberTail)) {
-      StepBack();
+TokenView TokenReader::ReadTokenInPlace(int limit) {
+  SkipWhitespaceInPlace();
+  if (cursor_ == end_) return Empty(TOKEN_EOF);
+  char first = NextChar();
+  if (first == '"') return ReadQuotedStringInPlace(limit);
+  return ReadUnquotedInPlace(first, limit);
+}
+
+TokenView TokenReader::ReadUnquotedInPlace(char first, int limit) {
+  if (HasClass(first, kOperator)) return Token(TOKEN_OPERATOR, cursor_ - 1, 1);
+  if (first == '/' && Peek() == '/') return ReadLineComment(limit);
+  if (first == '/' && Peek() == '*') return ReadBlockComment(limit);
+  if (HasClass(first, kDigit) || first == '-') return ReadNumber(limit);
+  return ReadIdentifier(limit);
+}
+
+// At most limit - 2 characters are kept; a longer string is skipped up to and
+// including its closing quotation mark. The end of the text ends a string.
+TokenView TokenReader::ReadQuotedStringInPlace(int limit) {
+  const char* start = cursor_;
+  const std::size_t room = static_cast<std::size_t>(std::max(limit - 2, 0));
+  const std::size_t left = static_cast<std::size_t>(end_ - start);
+  const void* close = std::memchr(start, '"', std::min(left, room + 1));
+  if (close != nullptr) {
+    cursor_ = static_cast<const char*>(close) + 1;
+    return Token(TOKEN_STRING, start, static_cast<const char*>(close) - start);
+  }
+  if (left <= room) {
+    cursor_ = end_;
+    return Token(TOKEN_STRING, start, end_ - start);
+  }
+  cursor_ = start + room + 1;  // the first byte beyond the room is read and dropped
+  SkipTo('"');
+  return Token(TOKEN_STRING, start, static_cast<std::ptrdiff_t>(room));
+}
+
+// The text is everything between "//" and the line feed, cut at limit
+// characters; a cut loses the next character and leaves the rest of the line.
+TokenView TokenReader::ReadLineComment(int limit) {
+  const char* start = ++cursor_;
+  std::size_t span =
+      std::min(static_cast<std::size_t>(end_ - start), static_cast<std::size_t>(limit));
+  const void* newline = std::memchr(start, '\n', span);
+  const char* stop = newline != nullptr ? static_cast<const char*>(newline) : start + span;
+  cursor_ = (*stop == '\n' || stop == end_) ? stop : stop + 1;
+  return Token(TOKEN_COMMENT, start, stop - start);
+}
+
+// Consumed up to and including the first "*/" (or to the end of the text);
+// only the copy is cut at limit characters.
+TokenView TokenReader::ReadBlockComment(int limit) {
+  const char* start = ++cursor_;
+  const char* close = end_;
+  cursor_ = end_;
+  for (const char* p = start; p < end_;) {
+    const char* star =
+        static_cast<const char*>(std::memchr(p, '*', static_cast<std::size_t>(end_ - p)));
+    if (star == nullptr) break;
+    if (star[1] == '/') {
+      close = star;
+      cursor_ = star + 2;
       break;
     }
+    p = star + 1;
   }
-  buffer[length] = '\0';
-  return TOKEN_NUMBER;
+  return Token(TOKEN_COMMENT, start, std::min<std::ptrdiff_t>(close - start, limit));
 }
 
-TokenType TokenReader::ReadIdentifier(char first, char* buffer, int limit) {
-  int length = 0;
-  char ch = first;
-  // The byte that ends an identifier is consumed with it, unless it is the terminator.
-  while (HasClass(ch, kWord) && length < limit) {
-    buffer[length++] = ch;
-    ch = NextChar();
+// A number is its first character ('-' or a digit) and any run of digits and
+// '.'; a '-' after the first character is an error. A cut at limit characters
+// loses the next character.
+TokenView TokenReader::ReadNumber(int limit) {
+  const char* start = cursor_ - 1;
+  const char* p = start;
+  for (;;) {
+    if (p - start >= limit) {
+      cursor_ = p + 1;
+      return Token(TOKEN_NUMBER, start, p - start);
+    }
+    ++p;
+    if (*p == '-') {
+      cursor_ = p + 1;
+      return Empty(TOKEN_ERROR);
+    }
+    if (!HasClass(*p, kNumberTail)) {
+      cursor_ = p;
+      return Token(TOKEN_NUMBER, start, p - start);
+    }
   }
-  if (ch == '\0') StepBack();
-  buffer[length] = '\0';
-  return TOKEN_IDENTIFIER;
+}
+
+// Letters, digits and '_', cut at limit characters. The byte that ends an
+// identifier is consumed with it, whatever it is, unless it is the
+// terminator; a byte that starts no token is an empty identifier.
+TokenView TokenReader::ReadIdentifier(int limit) {
+  const char* start = cursor_ - 1;
+  if (!HasClass(*start, kWord)) return Token(TOKEN_IDENTIFIER, start, 0);
+  const char* p = start;
+  while (p - start < limit && HasClass(*p, kWord)) ++p;
+  cursor_ = p == end_ ? p : p + 1;
+  return Token(TOKEN_IDENTIFIER, start, p - start);
 }
 
 }  // namespace mapwright

@@ -1,16 +1,32 @@
-// Splits a NUL-terminated text into tokens, one per ReadToken call, reading the
-// text in place through a single cursor. The cursor never moves past the
-// terminator, so once the text is exhausted every call returns TOKEN_EOF.
+// Splits a NUL-terminated text into tokens, one per call, reading the text in
+// place through a single cursor. The cursor never moves past the terminator,
+// so once the text is exhausted every call returns TOKEN_EOF.
+//
+// Every token's text is one contiguous piece of the source, so the rules are
+// written once, as scans that leave the text in place (ReadTokenInPlace);
+// ReadToken copies what they found into the caller's buffer.
 #ifndef MAPWRIGHT_TOKENIZER_TOKEN_READER_H
 #define MAPWRIGHT_TOKENIZER_TOKEN_READER_H
+
+#include <cstddef>
+#include <cstring>
 
 #include "tokenizer/token_type.h"
 
 namespace mapwright {
 
+struct TokenView {
+  TokenType type;
+  const char* text;  // points into the source; not terminated
+  int length;
+};
+
 class TokenReader {
  public:
-  explicit TokenReader(const char* text) : cursor_(text) {}
+  explicit TokenReader(const char* text) : cursor_(text), end_(text + std::strlen(text)) {}
+  // For a text whose length is known; it still ends at its first NUL byte.
+  TokenReader(const char* text, std::size_t length)
+      : cursor_(text), end_(text + strnlen(text, length)) {}
 
   // Writes the token's text and a terminator into buffer, which holds at least
   // limit + 1 bytes, and returns the token's kind. TOKEN_EOF and TOKEN_ERROR
@@ -31,19 +47,28 @@ class TokenReader {
   void Advance(int count);
   void SkipTo(char stop);
 
+  // The token ReadToken would read, with its text left in place. Calls no
+  // virtual operation.
+  TokenView ReadTokenInPlace(int limit);
+  TokenView ReadQuotedStringInPlace(int limit);
+
  private:
-  TokenType ReadLineComment(char* buffer, int limit);
-  TokenType ReadBlockComment(char* buffer, int limit);
-  TokenType ReadNumber(char first, char* buffer, int limit);
-  TokenType ReadIdentifier(char first, char* buffer, int limit);
+  void SkipWhitespaceInPlace();
+  TokenView ReadUnquotedInPlace(char first, int limit);
+  TokenView ReadLineComment(int limit);
+  TokenView ReadBlockComment(int limit);
+  TokenView ReadNumber(int limit);
+  TokenView ReadIdentifier(int limit);
 
   const char* cursor_;
+  const char* end_;  // the terminator
 };
 
-// The reader as used by the parser and the script object. Being final, calls on
-// it need no virtual dispatch.
+// The reader as the parser and the script object use it. Being final, calls
+// on it need no virtual dispatch.
 class PlainTokenReader final : public TokenReader {
  public:
+  using TokenReader::ReadTokenInPlace;
   using TokenReader::TokenReader;
 };
 
