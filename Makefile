@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all build asan test test-windows windows32 demo bootstrap clean
+.PHONY: all build asan test test-windows windows32 demo bench bootstrap clean
 
 all: build
 
@@ -40,6 +40,10 @@ windows32:
 demo: build
 	rm -rf build/demo && mkdir -p build/demo
 	build/bin/mapwright-lua --root . examples/demo.lua
+
+# Speed and memory on generated maps of 20 and 200 MB; see build/bench/results.md.
+bench: build
+	bench/run
 
 clean:
 	rm -rf build build-asan build-windows build-windows32

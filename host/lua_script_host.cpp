@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -11,20 +12,19 @@ extern "C" {
 }
 
 namespace mapwright::host {
-namespace {
+namespace {}  // namespace
 
-// The registry key of the set of metatables handed out by GetMetaTable: only
-// userdata carrying one of them were made by PushUserData.
-const char kMetaTableSet[] = "mapwright.metatables";
-
-// A value held in the Lua registry.
+// A value held in the Lua registry. A persistent one (a metatable handle)
+// belongs to the host and outlives every UnReference.
 class LuaObject final : public ScriptObject {
  public:
-  LuaObject(LuaScriptHost& host, lua_State* state) : host_(host) {
+  LuaObject(LuaScriptHost& host, lua_State* state, bool persistent = false)
+      : host_(host), persistent_(persistent) {
     ref_ = luaL_ref(state, LUA_REGISTRYINDEX);
   }
 
   void UnReference() override {
+    if (persistent_) return;
     luaL_unref(host_.State(), LUA_REGISTRYINDEX, ref_);
     delete this;
   }
@@ -87,9 +87,12 @@ class LuaObject final : public ScriptObject {
   }
 
   LuaScriptHost& host_;
+  bool persistent_;
   int ref_;
   std::string text_;
 };
+
+namespace {
 
 // Every native function is this closure, with the host and the function as
 // upvalues. No C++ exception crosses into Lua: it becomes a Lua error, raised
@@ -124,9 +127,9 @@ int Traceback(lua_State* L) {
 LuaScriptHost::LuaScriptHost(lua_State* state) : state_(state) {
   lua_newtable(state);
   returnsRef_ = luaL_ref(state, LUA_REGISTRYINDEX);
-  lua_newtable(state);
-  lua_setfield(state, LUA_REGISTRYINDEX, kMetaTableSet);
 }
+
+LuaScriptHost::~LuaScriptHost() = default;
 
 void LuaScriptHost::EnsureStack(int slots) {
   if (!lua_checkstack(state_, slots)) throw std::runtime_error("Lua stack overflow");
@@ -161,15 +164,17 @@ int LuaScriptHost::GetIntegerArg(int index) {
   return static_cast<int>(value);
 }
 
+// Only a userdata whose metatable came from GetMetaTable was made by
+// PushUserData; the metatables stay in the registry, so their addresses do
+// not change.
 void* LuaScriptHost::GetUserDataArg(int index) {
   if (lua_type(state_, index) != LUA_TUSERDATA || !lua_getmetatable(state_, index)) return nullptr;
-  EnsureStack(2);
-  lua_getfield(state_, LUA_REGISTRYINDEX, kMetaTableSet);
-  lua_insert(state_, -2);
-  lua_rawget(state_, -2);
-  bool ours = lua_toboolean(state_, -1);
-  lua_pop(state_, 2);
-  return ours ? *static_cast<void**>(lua_touserdata(state_, index)) : nullptr;
+  const void* metaTable = lua_topointer(state_, -1);
+  lua_pop(state_, 1);
+  for (const void* ours : metaTableAddresses_) {
+    if (ours == metaTable) return *static_cast<void**>(lua_touserdata(state_, index));
+  }
+  return nullptr;
 }
 
 void LuaScriptHost::PushNumber(float value) {
@@ -224,15 +229,18 @@ void LuaScriptHost::PushUserData(ScriptObject* metaTable, void* pointer) {
   }
 }
 
+// One handle per metatable, kept by the host: GetMetaTable is called for
+// every object a script is given.
 ScriptObject* LuaScriptHost::GetMetaTable(const char* name, int /*typeId*/) {
-  EnsureStack(3);
+  auto known = metaTables_.find(name);
+  if (known != metaTables_.end()) return known->second.get();
+  EnsureStack(1);
   luaL_newmetatable(state_, name);
-  lua_getfield(state_, LUA_REGISTRYINDEX, kMetaTableSet);
-  lua_pushvalue(state_, -2);
-  lua_pushboolean(state_, 1);
-  lua_rawset(state_, -3);
-  lua_pop(state_, 1);
-  return new LuaObject(*this, state_);
+  metaTableAddresses_.push_back(lua_topointer(state_, -1));
+  auto handle = std::make_unique<LuaObject>(*this, state_, true);
+  ScriptObject* result = handle.get();
+  metaTables_.emplace(name, std::move(handle));
+  return result;
 }
 
 ScriptObject* LuaScriptHost::GetReturn(int index) {

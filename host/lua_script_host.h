@@ -2,7 +2,11 @@
 #ifndef MAPWRIGHT_HOST_LUA_SCRIPT_HOST_H
 #define MAPWRIGHT_HOST_LUA_SCRIPT_HOST_H
 
+#include <functional>
+#include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "mapwright/script_host.h"
 
@@ -12,9 +16,14 @@ extern "C" {
 
 namespace mapwright::host {
 
+class LuaObject;
+
 class LuaScriptHost final : public ScriptHost {
  public:
   explicit LuaScriptHost(lua_State* state);
+  ~LuaScriptHost();
+  LuaScriptHost(const LuaScriptHost&) = delete;
+  LuaScriptHost& operator=(const LuaScriptHost&) = delete;
 
   ScriptObject* GetGlobal(const char* name) override;
   const char* GetStringArg(int index) override;
@@ -41,7 +50,9 @@ class LuaScriptHost final : public ScriptHost {
   void DropReturns();
 
   lua_State* state_;
-  int returnsRef_;  // a table holding the results of the last Call
+  int returnsRef_;                               // a table holding the results of the last Call
+  std::vector<const void*> metaTableAddresses_;  // only userdata carrying one are ours
+  std::map<std::string, std::unique_ptr<LuaObject>, std::less<>> metaTables_;
 };
 
 }  // namespace mapwright::host

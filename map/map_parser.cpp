@@ -52,26 +52,28 @@ class MapParser {
   ParseState state_ = ParseState::kNone;
   std::vector<ParseState> saved_;
   VMFEntity* currentEntity_ = nullptr;  // outlives its block, by design of the format's reader
-  char key_[kTokenLimit + 1];
-  char value_[kTokenLimit + 1];
 };
+
+std::string_view TextOf(const TokenView& token) {
+  return {token.text, static_cast<std::size_t>(token.length)};
+}
 
 void MapParser::Run() {
   document_.Clear();
   generation_ = document_.Generation();
   for (;;) {
-    TokenType first = reader_.ReadToken(key_, kTokenLimit);
-    if (Ends(first)) return;
-    if (IsWord(first)) {
-      TokenType second = reader_.ReadToken(value_, kTokenLimit);
-      if (Ends(second)) return;
-      if (IsWord(second)) {
-        HandlePair(key_, value_);
+    TokenView first = reader_.ReadTokenInPlace(kTokenLimit);
+    if (Ends(first.type)) return;
+    if (IsWord(first.type)) {
+      TokenView second = reader_.ReadTokenInPlace(kTokenLimit);
+      if (Ends(second.type)) return;
+      if (IsWord(second.type)) {
+        HandlePair(TextOf(first), TextOf(second));
         if (DocumentReplaced()) return;
-      } else if (second == TOKEN_OPERATOR && value_[0] == '{') {
-        OpenBlock(key_);
+      } else if (second.type == TOKEN_OPERATOR && second.text[0] == '{') {
+        OpenBlock(TextOf(first));
       }
-    } else if (first == TOKEN_OPERATOR && key_[0] == '}') {
+    } else if (first.type == TOKEN_OPERATOR && first.text[0] == '}') {
       CloseBlock();
     }
   }

@@ -2,7 +2,8 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
+
+#include "map/name_table.h"
 
 namespace mapwright {
 
@@ -10,23 +11,22 @@ void RenameEntities(VMFDocument& document, std::int32_t suffix) {
   const std::string suffixText = std::to_string(suffix);
   TextPool& texts = document.Texts();
 
-  // Old name -> new name. The old texts stay alive in the pool, so the keys
+  // Old name -> new name. The old texts stay alive in the pool, so the table
   // may point into them.
-  std::unordered_map<std::string_view, const char*> renamed;
+  NameTable renamed(document.EntityCount());
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
     VMFEntity& entity = document.Entity(i);
     std::string_view name = entity.targetname;
     if (!entity.hasTargetname || name.empty()) continue;
-    auto [slot, isNew] = renamed.try_emplace(name, nullptr);
-    if (isNew) slot->second = texts.Concat(name, suffixText);
-    entity.targetname = slot->second;
+    const char*& newName = renamed.Insert(name);
+    if (newName == nullptr) newName = texts.Concat(name, suffixText);
+    entity.targetname = newName;
   }
-  if (renamed.empty()) return;
+  if (renamed.Empty()) return;
 
   auto rewrite = [&renamed](const char*& text) {
     if (*text == '\0') return;
-    auto found = renamed.find(text);
-    if (found != renamed.end()) text = found->second;
+    if (const char* newText = renamed.Find(text)) text = newText;
   };
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
     VMFEntity& entity = document.Entity(i);

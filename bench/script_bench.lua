@@ -1,0 +1,45 @@
+-- Times the script path on one map, inside Lua: ReadFile, Parse, Rename and a
+-- walk over every key and connection of every entity; best of RUNS each.
+-- Usage: mapwright-lua --root DIR bench/script_bench.lua MAP [RUNS]
+-- Prints one line: read parse rename walk seconds, then entities, pairs,
+-- connections and named entities.
+local path = assert(arg[1], "usage: script_bench.lua MAP [RUNS]")
+local runs = tonumber(arg[2]) or 5
+
+local function best(prepare, measure)
+  local fastest = math.huge
+  for _ = 1, runs do
+    if prepare then prepare() end
+    collectgarbage("collect")
+    local start = os.clock()
+    measure()
+    fastest = math.min(fastest, os.clock() - start)
+  end
+  return fastest
+end
+
+local text
+local read = best(function() text = nil end, function() text = Mapwright.ReadFile(path) end)
+assert(text and #text > 0, "cannot read " .. path)
+local vmf = Mapwright.VMF()
+local parse = best(nil, function() vmf:Parse(text) end)
+local rename = best(function() vmf:Parse(text) end, function() vmf:Rename(7) end)
+
+local pairs, connections, named = 0, 0, 0
+local walk = best(nil, function()
+  pairs, connections, named = 0, 0, 0
+  for i = 0, vmf:EntityCount() - 1 do
+    local entity = vmf:Entity(i)
+    for k = 0, entity:KeyCount() - 1 do
+      local key = entity:Key(k)
+      if key == "targetname" then named = named + 1 end
+      pairs = pairs + 1
+    end
+    for c = 0, entity:ConnectionCount() - 1 do
+      entity:Connection(c)
+      connections = connections + 1
+    end
+  end
+end)
+print(string.format("%.6f %.6f %.6f %.6f %d %d %d %d", read, parse, rename, walk, vmf:EntityCount(),
+                    pairs, connections, named))
