@@ -76,6 +76,8 @@ const char* NameTable::Find(const char* text) const {
     if (slot == 0) return nullptr;
     if (SlotHash(slot) != hash) continue;
     const Entry& entry = entries_[SlotEntry(slot)];
+    // An entity's own "targetname" pair shares the very text of its name.
+    if (entry.name == text) return entry.renamed;
     if (entry.length == length && std::memcmp(entry.name, text, length) == 0) return entry.renamed;
   }
 }

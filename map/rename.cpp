@@ -13,7 +13,11 @@ void RenameEntities(VMFDocument& document, std::int32_t suffix) {
 
   // Old name -> new name. The old texts stay alive in the pool, so the table
   // may point into them.
-  NameTable renamed(document.EntityCount());
+  std::size_t named = 0;
+  for (std::size_t i = 0; i < document.EntityCount(); ++i) {
+    named += document.Entity(i).hasTargetname ? 1 : 0;
+  }
+  NameTable renamed(named);
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
     VMFEntity& entity = document.Entity(i);
     std::string_view name = entity.targetname;
