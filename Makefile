@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all build asan test test-windows windows32 demo bench bootstrap clean
+.PHONY: all build asan test test-windows windows32 demo bench fuzz fuzz-smoke bootstrap clean
 
 all: build
 
@@ -45,5 +45,18 @@ demo: build
 bench: build
 	bench/run
 
+# libFuzzer targets (clang-14) in build-fuzz/bin/fuzz_<name>; the smoke run
+# gives each FUZZ_SECONDS (60) on its seeds, plus the real maps when present.
+FUZZ_TARGETS = token_reader parse call_sequence
+FUZZ_SECONDS ?= 60
+
+fuzz: bootstrap
+	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang-14 \
+	  -DCMAKE_CXX_COMPILER=clang++-14 -DMAPWRIGHT_FUZZ=ON >/dev/null
+	cmake --build build-fuzz -j $(JOBS)
+
+fuzz-smoke: fuzz
+	scripts/fuzz_smoke.sh $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 clean:
-	rm -rf build build-asan build-windows build-windows32
+	rm -rf build build-asan build-windows build-windows32 build-fuzz

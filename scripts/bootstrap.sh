@@ -3,7 +3,7 @@
 # Usage: scripts/bootstrap.sh [windows | windows32]
 set -eu
 
-packages="cmake g++ make pkg-config libluajit-5.1-dev libgtest-dev libbenchmark-dev binutils"
+packages="cmake g++ make pkg-config libluajit-5.1-dev libgtest-dev libbenchmark-dev binutils clang-14 libclang-rt-14-dev util-linux time"
 case "${1:-}" in
   windows) packages="cmake make g++-mingw-w64-x86-64 wine wine64 googletest binutils-mingw-w64-x86-64" ;;
   windows32) packages="cmake make g++-mingw-w64-i686" ;;

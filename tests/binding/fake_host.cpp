@@ -1,5 +1,7 @@
 #include "fake_host.h"
 
+#include <algorithm>
+#include <cmath>
 #include <sstream>
 
 namespace mapwright::testing {
@@ -196,8 +198,8 @@ const char* FakeHost::GetStringArg(int index) {
 int FakeHost::GetIntegerArg(int index) {
   log.push_back("GetIntegerArg " + std::to_string(index));
   const FakeValue* arg = Arg(index);
-  if (arg == nullptr || arg->type != FakeValue::Type::kNumber) return 0;
-  return static_cast<int>(arg->number);
+  if (arg == nullptr || arg->type != FakeValue::Type::kNumber || std::isnan(arg->number)) return 0;
+  return static_cast<int>(std::clamp(arg->number, -2147483648.0, 2147483647.0));
 }
 
 void* FakeHost::GetUserDataArg(int index) {

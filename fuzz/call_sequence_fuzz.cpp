@@ -1,0 +1,192 @@
+// Decodes the input into a sequence of script calls and runs them through the
+// recording fake host: documents and readers made, parsed, renamed, queried by
+// index, name, class and id, extended, collected; handles that went stale and
+// objects of the wrong kind passed anywhere; parse-failure callbacks that
+// re-enter the module. Afterwards every object is collected: the registry of
+// live objects must be back where it started and every handle given back.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "fake_host.h"
+#include "module/live_objects.h"
+
+namespace {
+
+using mapwright::testing::FakeHost;
+using mapwright::testing::FakeValue;
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+class Input {
+ public:
+  Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  bool Done() const { return position_ >= size_; }
+  std::uint8_t Byte() { return position_ < size_ ? data_[position_++] : 0; }
+  double Number() {
+    switch (Byte() % 8) {
+      case 0:
+        return -1;
+      case 1:
+        return 2147483647.0;
+      case 2:
+        return 0.0 / 0.0 > 0 ? 0 : __builtin_nan("");
+      case 3:
+        return __builtin_inf();
+      default:
+        return static_cast<double>(static_cast<std::int8_t>(Byte()));
+    }
+  }
+  std::string Text() {
+    static const char* const kPieces[] = {"entity\n{\n",
+                                          "}\n",
+                                          "world\n{\n",
+                                          "connections\n{\n",
+                                          "\"targetname\" ",
+                                          "\"classname\" ",
+                                          "\"id\" ",
+                                          "\"door\" ",
+                                          "\"door2\" ",
+                                          "\"t,Open,,0,-1\" ",
+                                          "\"t\x1bIn\x1bp\" ",
+                                          "\"nocomma\" ",
+                                          "\"\" ",
+                                          "solid\n{\n",
+                                          "1-2 ",
+                                          "// c\n"};
+    std::string text;
+    for (int count = Byte() % 24; count > 0; --count) text += kPieces[Byte() % 16];
+    return text;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t position_ = 0;
+};
+
+class Session {
+ public:
+  Session(FakeHost& host, Input& input) : host_(host), input_(input) {
+    values_ = {FakeValue::Nil(), FakeValue::Number(7), FakeValue::String("x"),
+               FakeValue::UserData(&host), FakeValue::UserData(reinterpret_cast<void*>(3))};
+  }
+
+  void Run(int depth) {
+    for (int steps = 0; steps < 64 && !input_.Done(); ++steps) Step(depth);
+  }
+
+  void CollectEverything() {
+    for (const FakeValue& value : values_) {
+      host_.Invoke(Doc("__gc"), {value});
+      host_.Invoke(host_.Method("TokenReader", "__gc"), {value});
+    }
+  }
+
+ private:
+  NativeFunction Doc(const char* name) { return host_.Method("VMF", name); }
+  NativeFunction Ent(const char* name) { return host_.Method("VMFEntity", name); }
+  const FakeValue& Pick() { return values_[input_.Byte() % values_.size()]; }
+  void Keep(const std::vector<FakeValue>& results) {
+    for (const FakeValue& result : results) {
+      if (result.type == FakeValue::Type::kUserData && values_.size() < 256)
+        values_.push_back(result);
+    }
+  }
+  FakeValue Arg() {
+    switch (input_.Byte() % 4) {
+      case 0:
+        return FakeValue::String(input_.Text());
+      case 1:
+        return FakeValue::Number(input_.Number());
+      case 2:
+        return Pick();
+      default:
+        return FakeValue::String("door");
+    }
+  }
+
+  void Step(int depth) {
+    static const char* const kEntityMethods[] = {
+        "Key", "KeyCount", "Connection",    "ConnectionCount", "Class",
+        "ID",  "AddKey",   "AddConnection", "FindKey"};
+    static const char* const kDocumentQueries[] = {"Entity",       "EntityCount",   "WorldKey",
+                                                   "FindWorldKey", "WorldKeyCount", "FindByClass",
+                                                   "FindByName",   "FindByID",      "Rename"};
+    switch (input_.Byte() % 10) {
+      case 0:
+        Keep(host_.Invoke(host_.Member("Mapwright", "VMF")));
+        break;
+      case 1:
+        Keep(host_.Invoke(host_.Member("Mapwright", "TokenReader"),
+                          {FakeValue::String(input_.Text())}));
+        break;
+      case 2:
+        host_.Invoke(Doc("Parse"), {Pick(), FakeValue::String(input_.Text())});
+        break;
+      case 3:
+        Keep(host_.Invoke(Doc("CreateEntity"), {Pick(), Arg(), Arg()}));
+        break;
+      case 4:
+        Keep(host_.Invoke(Doc(kDocumentQueries[input_.Byte() % 9]), {Pick(), Arg()}));
+        break;
+      case 5:
+        Keep(host_.Invoke(Ent(kEntityMethods[input_.Byte() % 9]), {Pick(), Arg(), Arg()}));
+        break;
+      case 6:
+        host_.Invoke(host_.Method("TokenReader", "ReadToken"), {Pick()});
+        break;
+      case 7:
+        host_.Invoke(input_.Byte() % 2 ? Doc("__gc") : host_.Method("TokenReader", "__gc"),
+                     {Pick()});
+        break;
+      case 8:
+        InstallCallback(depth);
+        break;
+      default:
+        host_.SetGlobal("VMFParseFailure", FakeValue::Nil());
+        break;
+    }
+  }
+
+  // A parse-failure callback that runs a few decoded calls of its own,
+  // re-entering the module while a parse is under way.
+  void InstallCallback(int depth) {
+    if (depth >= 2) return;
+    host_.SetGlobal("VMFParseFailure",
+                    FakeValue::Function([this, depth](const std::vector<FakeValue>&) {
+                      for (int steps = input_.Byte() % 4; steps > 0 && !input_.Done(); --steps) {
+                        Step(depth + 1);
+                      }
+                      return std::vector<FakeValue>{};
+                    }));
+  }
+
+  FakeHost& host_;
+  Input& input_;
+  std::vector<FakeValue> values_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::size_t liveBefore = mapwright::TheLiveObjects().Count();
+  {
+    FakeHost host;
+    host.Table("Mapwright");
+    gmod_open(&host);
+    Input input(data, size);
+    Session session(host, input);
+    session.Run(0);
+    host.SetGlobal("VMFParseFailure", FakeValue::Nil());
+    session.CollectEverything();
+    Check(host.liveHandles == 0);
+    gmod_close();
+  }
+  Check(mapwright::TheLiveObjects().Count() == liveBefore);
+  return 0;
+}

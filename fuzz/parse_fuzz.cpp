@@ -1,0 +1,143 @@
+// Parse, query and rename any text. Checks: the entity count equals the
+// entity blocks that the token steps open; every entity, pair and connection
+// can be read; each of two renames gives what a plain model of renaming
+// (old names collected first, every equal text suffixed once, empty names
+// left out) predicts.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "map/map_parser.h"
+#include "map/rename.h"
+#include "reference_token_reader.h"
+
+namespace {
+
+using mapwright::VMFDocument;
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+bool IsWord(mapwright::TokenType type) {
+  return type == mapwright::TOKEN_STRING || type == mapwright::TOKEN_IDENTIFIER;
+}
+
+// Entity blocks opened by the parser's steps: a word, then "{", with the
+// word "entity".
+std::size_t EntityBlocks(const std::string& text) {
+  mapwright::testing::ReferenceTokenReader reader(text.c_str());
+  char first[1024];
+  char second[1024];
+  std::size_t blocks = 0;
+  for (;;) {
+    mapwright::TokenType a = reader.ReadToken(first, 1023);
+    if (a == mapwright::TOKEN_EOF || a == mapwright::TOKEN_ERROR) return blocks;
+    if (!IsWord(a)) continue;
+    mapwright::TokenType b = reader.ReadToken(second, 1023);
+    if (b == mapwright::TOKEN_EOF || b == mapwright::TOKEN_ERROR) return blocks;
+    if (b == mapwright::TOKEN_OPERATOR && second[0] == '{' && std::strcmp(first, "entity") == 0) {
+      ++blocks;
+    }
+  }
+}
+
+// Every text renaming may touch, with the entity fields, as plain strings.
+struct Snapshot {
+  struct Entity {
+    std::string name;
+    bool named;
+    std::string classname;
+    std::int32_t id;
+    std::vector<std::string> keys, values, outputs, targets, parameters;
+  };
+  std::vector<Entity> entities;
+  std::vector<std::string> world;
+
+  bool operator==(const Snapshot& other) const {
+    if (world != other.world || entities.size() != other.entities.size()) return false;
+    for (std::size_t i = 0; i < entities.size(); ++i) {
+      const Entity& a = entities[i];
+      const Entity& b = other.entities[i];
+      if (a.name != b.name || a.named != b.named || a.classname != b.classname || a.id != b.id ||
+          a.keys != b.keys || a.values != b.values || a.outputs != b.outputs ||
+          a.targets != b.targets || a.parameters != b.parameters) {
+        return false;
+      }
+    }
+    return true;
+  }
+};
+
+Snapshot Take(const VMFDocument& document) {
+  Snapshot snapshot;
+  for (std::size_t i = 0; i < document.WorldKeyCount(); ++i) {
+    snapshot.world.push_back(std::string(document.WorldKey(i).key) + "=" +
+                             document.WorldKey(i).value);
+  }
+  for (std::size_t i = 0; i < document.EntityCount(); ++i) {
+    const mapwright::VMFEntity& entity = document.Entity(i);
+    Snapshot::Entity copy{
+        entity.targetname, entity.hasTargetname, entity.classname, entity.id, {}, {}, {}, {}, {}};
+    for (std::size_t k = 0; k < entity.KeyCount(); ++k) {
+      copy.keys.push_back(entity.Key(k).key);
+      copy.values.push_back(entity.Key(k).value);
+    }
+    for (std::size_t c = 0; c < entity.ConnectionCount(); ++c) {
+      const mapwright::Connection& connection = entity.GetConnection(c);
+      copy.outputs.push_back(connection.output);
+      copy.targets.push_back(connection.target);
+      copy.parameters.push_back(std::string(1, connection.separator) + connection.parameters);
+    }
+    snapshot.entities.push_back(std::move(copy));
+  }
+  return snapshot;
+}
+
+Snapshot RenamedModel(Snapshot snapshot, std::int32_t suffix) {
+  std::set<std::string> names;
+  for (const Snapshot::Entity& entity : snapshot.entities) {
+    if (entity.named && !entity.name.empty()) names.insert(entity.name);
+  }
+  std::string text = std::to_string(suffix);
+  auto rename = [&](std::string& value) {
+    if (names.count(value) != 0) value += text;
+  };
+  for (Snapshot::Entity& entity : snapshot.entities) {
+    if (entity.named) rename(entity.name);
+    for (std::string& value : entity.values) rename(value);
+    for (std::string& target : entity.targets) rename(target);
+  }
+  return snapshot;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  std::int32_t first = static_cast<std::int8_t>(data[0]);
+  std::int32_t second = data[1] == 0xff ? INT32_MIN : static_cast<std::int32_t>(data[1]);
+  std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
+  VMFDocument document;
+  mapwright::ParseMap(document, text.c_str(), nullptr);
+  Check(document.EntityCount() == EntityBlocks(text));
+  Snapshot parsed = Take(document);
+  for (const Snapshot::Entity& entity : parsed.entities) {
+    Check(document.FindByName(entity.name) != nullptr);
+    Check(document.FindByClass(entity.classname) != nullptr);
+    Check(document.FindByID(entity.id) != nullptr);
+  }
+  mapwright::RenameEntities(document, first);
+  Snapshot once = Take(document);
+  Check(once == RenamedModel(parsed, first));
+  mapwright::RenameEntities(document, second);
+  Check(Take(document) == RenamedModel(once, second));
+  // The same text parsed again into the renamed document replaces it whole.
+  mapwright::ParseMap(document, text.c_str(), nullptr);
+  Check(Take(document) == parsed);
+  return 0;
+}
