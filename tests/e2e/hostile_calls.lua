@@ -1,0 +1,205 @@
+-- Every script function and method, called the way a careless or hostile
+-- script might: nothing may raise, crash or disturb memory, and each call
+-- yields no values or its documented result.
+local check = require("check")
+
+local sample = [[
+world
+{
+	"id" "1"
+	"classname" "worldspawn"
+}
+entity
+{
+	"id" "2"
+	"classname" "logic_relay"
+	"targetname" "relay1"
+	connections
+	{
+		"OnTrigger" "door1,Open,,0,-1"
+	}
+}
+]]
+
+local documentMeta = getmetatable(Mapwright.VMF())
+local entityMeta = getmetatable(Mapwright.VMF():CreateEntity("x", 1))
+local readerMeta = getmetatable(Mapwright.TokenReader(""))
+
+-- Fresh live objects of each kind, and dead ones.
+local function fixture()
+  local objects = {}
+  objects.reader = Mapwright.TokenReader("a b")
+  objects.document = Mapwright.VMF()
+  objects.document:Parse(sample)
+  objects.entity = objects.document:Entity(0)
+  objects.collectedReader = Mapwright.TokenReader("x")
+  readerMeta.__gc(objects.collectedReader)
+  objects.collectedDocument = Mapwright.VMF()
+  documentMeta.__gc(objects.collectedDocument)
+  local reparsed = Mapwright.VMF()
+  reparsed:Parse(sample)
+  objects.staleEntity = reparsed:Entity(0)
+  reparsed:Parse(sample)
+  return objects
+end
+
+local function wrongFirstArguments(objects, except)
+  local wrongs = {
+    { "nil", nil }, { "number", 1 }, { "string", "text" }, { "table", {} },
+    { "function", print }, { "file", io.stdout }, { "boolean", true },
+    { "collected reader", objects.collectedReader },
+    { "collected document", objects.collectedDocument },
+    { "stale entity", objects.staleEntity },
+  }
+  for _, kind in ipairs({ "reader", "document", "entity" }) do
+    if kind ~= except then wrongs[#wrongs + 1] = { kind, objects[kind] } end
+  end
+  return wrongs
+end
+
+local methods = {
+  document = { "Parse", "CreateEntity", "Rename", "Entity", "EntityCount", "WorldKey",
+               "FindWorldKey", "WorldKeyCount", "FindByClass", "FindByName", "FindByID", "__gc" },
+  entity = { "Key", "KeyCount", "Connection", "ConnectionCount", "Class", "ID", "AddKey",
+             "AddConnection", "FindKey" },
+  reader = { "ReadToken", "__gc" },
+}
+local metas = { document = documentMeta, entity = entityMeta, reader = readerMeta }
+
+-- 1. Methods on anything that is not a live object of their kind.
+for kind, names in pairs(methods) do
+  for _, name in ipairs(names) do
+    local objects = fixture()
+    for _, wrong in ipairs(wrongFirstArguments(objects, kind)) do
+      local ok, results = pcall(function() return check.pack(metas[kind][name](wrong[2], "x", 1)) end)
+      check.eq(ok, true, kind .. ":" .. name .. "(" .. wrong[1] .. ") raised")
+      check.none(results, kind .. ":" .. name .. "(" .. wrong[1] .. ")")
+    end
+    -- the objects passed as wrong arguments were not touched
+    check.eq(objects.document:EntityCount(), 1, "document intact after " .. name)
+    check.eq(objects.entity:Class(), "logic_relay", "entity intact after " .. name)
+  end
+end
+
+-- 2. Live objects with arguments 2 and 3 of every wrong kind.
+local odd = { nil, 1, -1, 0 / 0, 1 / 0, -1 / 0, 2 ^ 31, "", "text", {}, print, true }
+for kind, names in pairs(methods) do
+  for _, name in ipairs(names) do
+    if name ~= "__gc" then
+      for i = 1, 12 do
+        for j = 1, 12, 3 do
+          local objects = fixture()
+          local extra = { objects.reader, objects.document, objects.entity }
+          local second = odd[i]
+          local third = j <= #odd and odd[j] or extra[1]
+          local ok, results = pcall(function()
+            return check.pack(metas[kind][name](objects[kind], second, third))
+          end)
+          check.eq(ok, true, kind .. ":" .. name .. " with odd arguments raised")
+          check.eq(results.n <= 2, true, kind .. ":" .. name .. " result count")
+          local ok2, results2 = pcall(function()
+            return check.pack(metas[kind][name](objects[kind], extra[i % 3 + 1], extra[j % 3 + 1]))
+          end)
+          check.eq(ok2, true, kind .. ":" .. name .. " with objects as arguments raised")
+          check.eq(results2.n <= 2, true, kind .. ":" .. name .. " result count with objects")
+        end
+      end
+    end
+  end
+end
+
+-- Library functions with wrong arguments.
+for _, name in ipairs({ "ReadFile", "WriteFile", "TokenReader", "VMF" }) do
+  for _, wrong in ipairs({ {}, print, true, io.stdout, 0 / 0 }) do
+    local ok = pcall(Mapwright[name], wrong, wrong)
+    check.eq(ok, true, "Mapwright." .. name .. " with a wrong argument raised")
+  end
+end
+check.none(check.pack(Mapwright.ReadFile({})), "ReadFile of a table")
+
+-- 3. Indices outside 0..count-1: nothing; NaN reads as 0, as the host converts it.
+local objects = fixture()
+local document, entity = objects.document, objects.entity
+for _, index in ipairs({ -1, 1, 2 ^ 31 - 1, 2 ^ 31, -2 ^ 31, 1 / 0, -1 / 0 }) do
+  check.none(check.pack(document:Entity(index)), "Entity(" .. index .. ")")
+  check.none(check.pack(entity:Connection(index)), "Connection(" .. index .. ")")
+end
+for _, index in ipairs({ -1, 2, 2 ^ 31 - 1, 1 / 0, -1 / 0 }) do
+  check.none(check.pack(document:WorldKey(index)), "WorldKey(" .. index .. ")")
+end
+for _, index in ipairs({ -1, 3, 2 ^ 31 - 1, 1 / 0, -1 / 0 }) do
+  check.none(check.pack(entity:Key(index)), "Key(" .. index .. ")")
+end
+check.eq(document:Entity(0 / 0):ID(), 2, "Entity(NaN) is Entity(0)")
+check.yields(check.pack(entity:Key(0 / 0)), { "id", "2" }, "Key(NaN) is Key(0)")
+
+-- 4. Texts of 0 bytes, 1 MB and 64 MB.
+local megabyte = string.rep("m", 1024 * 1024)
+local huge = string.rep("h", 64 * 1024 * 1024)
+for _, text in ipairs({ "", megabyte, huge }) do
+  local doc = Mapwright.VMF()
+  doc:Parse(text)
+  check.eq(doc:EntityCount(), 0, "no entity in a plain text of " .. #text)
+  local created = doc:CreateEntity(text, 5)
+  created:AddKey(text, text)
+  created:AddConnection(text, "target," .. text)
+  check.eq(#created:Class(), #text, "class kept whole")
+  check.eq(#select(2, created:Key(0)), #text, "value kept whole")
+  check.eq(#created:Connection(0), 2 * #text + 8, "connection kept whole")
+  check.eq(doc:FindByClass(text):ID(), 5, "found by a long class")
+  doc:Rename(3)
+  local reader = Mapwright.TokenReader(text)
+  local kind, token = reader:ReadToken()
+  check.eq(#token <= 2048, true, "token cut")
+end
+local bigMap = string.rep('entity\n{\n"targetname" "n"\n"value" "' .. string.rep("v", 500) .. '"\n}\n', 60000)
+local doc = Mapwright.VMF()
+doc:Parse(bigMap)
+check.eq(doc:EntityCount(), 60000, "entities of a 30 MB map")
+doc:Rename(1)
+check.eq(select(2, doc:Entity(59999):FindKey("targetname")), "n1", "renamed once")
+huge, megabyte, bigMap = nil, nil, nil
+
+-- 5. 100,000 entities created, then the document collected.
+do
+  local many = Mapwright.VMF()
+  for i = 1, 100000 do many:CreateEntity("info_target", i) end
+  check.eq(many:EntityCount(), 100000, "created entities")
+  local last = many:FindByID(100000)
+  check.eq(last:Class(), "info_target", "the last one")
+  many = nil
+  collectgarbage("collect")
+  collectgarbage("collect")
+  check.none(check.pack(last:Class()), "handle into a collected document")
+end
+
+-- 6. Callbacks that turn on the document being parsed.
+local bad = 'entity\n{\n"id" "1"\nconnections\n{\n"A" "x"\n"B" "t,p"\n"C" "y"\n}\n}\nentity\n{\n}'
+local victim = Mapwright.VMF()
+local reports = 0
+function VMFParseFailure()
+  reports = reports + 1
+  documentMeta.__gc(victim) -- the document dies under its own parse
+  collectgarbage("collect")
+end
+victim:Parse(bad)
+check.eq(reports, 2, "the parse went on after its document was collected")
+check.none(check.pack(victim:EntityCount()), "collected under its own parse")
+
+local target = Mapwright.VMF()
+function VMFParseFailure()
+  for i = 1, 100 do target:CreateEntity("made_in_callback", i) end
+  target:Entity(0):AddKey("added", "in callback")
+  target:Rename(9)
+end
+target:Parse(bad)
+check.eq(target:EntityCount(), 202, "entities made in both callbacks kept")
+check.eq(target:Entity(0):ConnectionCount(), 1, "the parse kept its connection")
+check.eq(select(2, target:Entity(0):FindKey("added")), "in callback", "pair added in the callback")
+
+VMFParseFailure = nil
+target:Parse(bad) -- a missing callback is an error in the host, printed, not raised
+VMFParseFailure = 42
+target:Parse(bad)
+check.eq(target:EntityCount(), 2, "parse with an unusable callback")
+print("hostile_calls: ok")
