@@ -16,14 +16,6 @@ ScriptDocument* DocumentArg(ScriptHost& host) {
   return ObjectArg<ScriptDocument>(host, 1, ObjectKind::kDocument);
 }
 
-// An index argument inside 0..count-1, or false.
-bool IndexArg(ScriptHost& host, int position, std::size_t count, std::size_t& index) {
-  int value = host.GetIntegerArg(position);
-  if (value < 0 || static_cast<std::size_t>(value) >= count) return false;
-  index = static_cast<std::size_t>(value);
-  return true;
-}
-
 int PushFound(ScriptHost& host, ScriptDocument& owner, VMFEntity* entity) {
   if (entity == nullptr) return 0;
   PushEntity(host, owner, *entity);

@@ -12,19 +12,12 @@ VMFEntity* EntityArg(ScriptHost& host) {
   return ObjectArg<VMFEntity>(host, 1, ObjectKind::kEntity);
 }
 
-bool IndexArg(ScriptHost& host, std::size_t count, std::size_t& index) {
-  int value = host.GetIntegerArg(2);
-  if (value < 0 || static_cast<std::size_t>(value) >= count) return false;
-  index = static_cast<std::size_t>(value);
-  return true;
-}
-
 }  // namespace
 
 int EntityKey(ScriptHost& host) {
   VMFEntity* entity = EntityArg(host);
   std::size_t index = 0;
-  if (entity == nullptr || !IndexArg(host, entity->KeyCount(), index)) return 0;
+  if (entity == nullptr || !IndexArg(host, 2, entity->KeyCount(), index)) return 0;
   const KeyValue& pair = entity->Key(index);
   host.PushString(pair.key);
   host.PushString(pair.value);
@@ -43,7 +36,7 @@ int EntityKeyCount(ScriptHost& host) {
 int EntityConnection(ScriptHost& host) {
   VMFEntity* entity = EntityArg(host);
   std::size_t index = 0;
-  if (entity == nullptr || !IndexArg(host, entity->ConnectionCount(), index)) return 0;
+  if (entity == nullptr || !IndexArg(host, 2, entity->ConnectionCount(), index)) return 0;
   const Connection& connection = entity->GetConnection(index);
   std::string text = connection.output;
   text.append(1, ' ').append(connection.target);

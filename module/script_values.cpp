@@ -7,6 +7,13 @@ std::string_view StringArg(ScriptHost& host, int index) {
   return text == nullptr ? std::string_view() : std::string_view(text);
 }
 
+bool IndexArg(ScriptHost& host, int position, std::size_t count, std::size_t& index) {
+  int value = host.GetIntegerArg(position);
+  if (value < 0 || static_cast<std::size_t>(value) >= count) return false;
+  index = static_cast<std::size_t>(value);
+  return true;
+}
+
 void PushObject(ScriptHost& host, const MetaTableName& meta, void* token) {
   ScriptObject* metaTable = host.GetMetaTable(meta.name, meta.typeId);
   host.PushUserData(metaTable, token);

@@ -2,6 +2,7 @@
 #ifndef MAPWRIGHT_MODULE_SCRIPT_VALUES_H
 #define MAPWRIGHT_MODULE_SCRIPT_VALUES_H
 
+#include <cstddef>
 #include <string_view>
 
 #include "mapwright/script_host.h"
@@ -12,6 +13,9 @@ namespace mapwright {
 
 // The argument's text; the empty text when the host has none.
 std::string_view StringArg(ScriptHost& host, int index);
+
+// An index argument inside 0..count-1; false for any other value.
+bool IndexArg(ScriptHost& host, int position, std::size_t count, std::size_t& index);
 
 template <typename T>
 T* ObjectArg(ScriptHost& host, int index, ObjectKind kind) {

@@ -3,23 +3,7 @@
 -- yields no values or its documented result.
 local check = require("check")
 
-local sample = [[
-world
-{
-	"id" "1"
-	"classname" "worldspawn"
-}
-entity
-{
-	"id" "2"
-	"classname" "logic_relay"
-	"targetname" "relay1"
-	connections
-	{
-		"OnTrigger" "door1,Open,,0,-1"
-	}
-}
-]]
+local sample = require("sample_maps").relay
 
 local documentMeta = getmetatable(Mapwright.VMF())
 local entityMeta = getmetatable(Mapwright.VMF():CreateEntity("x", 1))

@@ -1,31 +1,10 @@
 -- The map document and entity objects, as a script sees them.
 local check = require("check")
 
-local sample = [[
-world
-{
-	"id" "1"
-	"classname" "worldspawn"
-	"comment" "first"
-	"comment" "second"
-}
-entity
-{
-	"id" "2"
-	"classname" "logic_relay"
-	"targetname" "relay1"
-	connections
-	{
-		"OnTrigger" "door1,Open,,0,-1"
-	}
-}
-entity
-{
-	"id" "3"
-	"classname" "func_door"
-	"targetname" "door1"
-}
-]]
+-- The relay map with two comment pairs in its world and a door named door1.
+local sample = require("sample_maps").relay
+  :gsub('"classname" "worldspawn"\n', '"classname" "worldspawn"\n\t"comment" "first"\n\t"comment" "second"\n', 1)
+  .. 'entity\n{\n\t"id" "3"\n\t"classname" "func_door"\n\t"targetname" "door1"\n}\n'
 
 local reports = {}
 function VMFParseFailure(kind, message) reports[#reports + 1] = kind .. ": " .. message end
