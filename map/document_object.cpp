@@ -50,10 +50,7 @@ class BusyScope {
 }  // namespace
 
 int NewDocument(ScriptHost& host) {
-  auto owner = std::make_unique<ScriptDocument>();
-  void* token = TheLiveObjects().Add(ObjectKind::kDocument, owner.get());
-  owner.release();
-  PushObject(host, kDocumentMeta, token);
+  PushNewObject(host, ObjectKind::kDocument, kDocumentMeta, std::make_unique<ScriptDocument>());
   return 1;
 }
 

@@ -5,32 +5,25 @@
 namespace mapwright {
 
 std::string ResolveScriptPath(ScriptHost& host, const char* path) {
-  ScriptObject* util = host.GetGlobal("util");
-  ScriptObject* resolve = util != nullptr ? util->GetMember("RelativePathToFull") : nullptr;
-  if (resolve == nullptr) {
-    GiveBack(util);
-    return std::string();
-  }
-  resolve->Push();
+  HeldObject util(host.GetGlobal("util"));
+  if (util.get() == nullptr) return std::string();
+  HeldObject resolve(util.get()->GetMember("RelativePathToFull"));
+  if (resolve.get() == nullptr) return std::string();
+  resolve.get()->Push();
   host.PushString(path);
   host.Call(1, 1);
-  ScriptObject* result = host.GetReturn(0);
-  const char* text = result != nullptr ? result->GetString() : nullptr;
-  std::string fullPath = text != nullptr ? text : "";
-  GiveBack(result);
-  GiveBack(resolve);
-  GiveBack(util);
-  return fullPath;
+  HeldObject result(host.GetReturn(0));
+  const char* text = result.get() != nullptr ? result.get()->GetString() : nullptr;
+  return text != nullptr ? text : "";
 }
 
 void ReportParseFailure(ScriptHost& host, const char* kind, const char* message) {
-  ScriptObject* report = host.GetGlobal("VMFParseFailure");
-  if (report == nullptr) return;
-  report->Push();
+  HeldObject report(host.GetGlobal("VMFParseFailure"));
+  if (report.get() == nullptr) return;
+  report.get()->Push();
   host.PushString(kind);
   host.PushString(message);
   host.Call(2, 0);
-  GiveBack(report);
 }
 
 }  // namespace mapwright

@@ -24,15 +24,14 @@ void SetMembers(ScriptObject& table, std::initializer_list<Member> members) {
 }
 
 void RegisterLibraryTable(ScriptHost& host) {
-  ScriptObject* library = host.GetGlobal("Mapwright");
-  if (library == nullptr) return;
-  SetMembers(*library, {
-                           {"ReadFile", Native<ScriptReadFile>},
-                           {"WriteFile", Native<ScriptWriteFile>},
-                           {"TokenReader", Native<NewTokenReader>},
-                           {"VMF", Native<NewDocument>},
-                       });
-  GiveBack(library);
+  HeldObject library(host.GetGlobal("Mapwright"));
+  if (library.get() == nullptr) return;
+  SetMembers(*library.get(), {
+                                 {"ReadFile", Native<ScriptReadFile>},
+                                 {"WriteFile", Native<ScriptWriteFile>},
+                                 {"TokenReader", Native<NewTokenReader>},
+                                 {"VMF", Native<NewDocument>},
+                             });
 }
 
 void RegisterTokenNumbers(ScriptHost& host) {
@@ -59,12 +58,11 @@ void RegisterTokenNumbers(ScriptHost& host) {
 // then the methods.
 void RegisterMetaTable(ScriptHost& host, const MetaTableName& meta, NativeFunction collect,
                        std::initializer_list<Member> methods) {
-  ScriptObject* table = host.GetMetaTable(meta.name, meta.typeId);
-  if (table == nullptr) return;
-  if (collect != nullptr) table->SetMemberFunction("__gc", collect);
-  table->SetMemberObject("__index", table);
-  SetMembers(*table, methods);
-  GiveBack(table);
+  HeldObject table(host.GetMetaTable(meta.name, meta.typeId));
+  if (table.get() == nullptr) return;
+  if (collect != nullptr) table.get()->SetMemberFunction("__gc", collect);
+  table.get()->SetMemberObject("__index", table.get());
+  SetMembers(*table.get(), methods);
 }
 
 }  // namespace

@@ -15,9 +15,8 @@ bool IndexArg(ScriptHost& host, int position, std::size_t count, std::size_t& in
 }
 
 void PushObject(ScriptHost& host, const MetaTableName& meta, void* token) {
-  ScriptObject* metaTable = host.GetMetaTable(meta.name, meta.typeId);
-  host.PushUserData(metaTable, token);
-  GiveBack(metaTable);
+  HeldObject metaTable(host.GetMetaTable(meta.name, meta.typeId));
+  host.PushUserData(metaTable.get(), token);
 }
 
 }  // namespace mapwright

@@ -3,6 +3,7 @@
 #define MAPWRIGHT_MODULE_SCRIPT_VALUES_H
 
 #include <cstddef>
+#include <memory>
 #include <string_view>
 
 #include "mapwright/script_host.h"
@@ -25,10 +26,38 @@ T* ObjectArg(ScriptHost& host, int index, ObjectKind kind) {
 // Pushes a new userdata holding token, with the named metatable.
 void PushObject(ScriptHost& host, const MetaTableName& meta, void* token);
 
+// Hands a new native object to the script: registers it and pushes its
+// userdata. Should the host fail to push it, the object is freed again.
+template <typename T>
+void PushNewObject(ScriptHost& host, ObjectKind kind, const MetaTableName& meta,
+                   std::unique_ptr<T> object) {
+  void* token = TheLiveObjects().Add(kind, object.get());
+  try {
+    PushObject(host, meta, token);
+  } catch (...) {
+    TheLiveObjects().Remove(token, kind);
+    throw;
+  }
+  object.release();
+}
+
 // Gives a handle back when there is one.
 inline void GiveBack(ScriptObject* object) {
   if (object != nullptr) object->UnReference();
 }
+
+// A handle given back when the scope ends, also when a host call throws.
+class HeldObject {
+ public:
+  explicit HeldObject(ScriptObject* object) : object_(object) {}
+  ~HeldObject() { GiveBack(object_); }
+  HeldObject(const HeldObject&) = delete;
+  HeldObject& operator=(const HeldObject&) = delete;
+  ScriptObject* get() const { return object_; }
+
+ private:
+  ScriptObject* object_;
+};
 
 }  // namespace mapwright
 

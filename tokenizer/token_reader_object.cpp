@@ -22,10 +22,8 @@ struct ReaderObject {
 }  // namespace
 
 int NewTokenReader(ScriptHost& host) {
-  auto object = std::make_unique<ReaderObject>(StringArg(host, 1));
-  void* token = TheLiveObjects().Add(ObjectKind::kTokenReader, object.get());
-  object.release();
-  PushObject(host, kTokenReaderMeta, token);
+  PushNewObject(host, ObjectKind::kTokenReader, kTokenReaderMeta,
+                std::make_unique<ReaderObject>(StringArg(host, 1)));
   return 1;
 }
 

@@ -143,6 +143,16 @@ TEST_F(DocumentObject, CollectedFromInsideItsOwnParseIsFreedAfterIt) {
   EXPECT_TRUE(host.Invoke(Doc("EntityCount"), {saved}).empty());
 }
 
+TEST_F(DocumentObject, ConstructorsFreeWhatTheHostCouldNotPush) {
+  std::size_t live = TheLiveObjects().Count();
+  host.failPushUserData = true;
+  EXPECT_TRUE(host.Invoke(host.Member("Mapwright", "VMF")).empty());
+  EXPECT_TRUE(
+      host.Invoke(host.Member("Mapwright", "TokenReader"), {FakeValue::String("x")}).empty());
+  EXPECT_EQ(TheLiveObjects().Count(), live);  // and LeakSanitizer sees no lost object
+  host.failPushUserData = false;
+}
+
 TEST_F(DocumentObject, CreateEntity) {
   std::vector<FakeValue> created =
       Call("CreateEntity", {FakeValue::String("info_target"), FakeValue::Number(7)});

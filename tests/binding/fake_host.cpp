@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <sstream>
 
 namespace mapwright::testing {
@@ -240,6 +241,7 @@ void FakeHost::Call(int argumentCount, int resultCount) {
 }
 
 void FakeHost::PushUserData(ScriptObject* metaTable, void* pointer) {
+  if (failPushUserData) throw std::bad_alloc();
   FakeTable* meta = nullptr;
   std::string label = "?";
   if (metaTable != nullptr) {

@@ -57,6 +57,7 @@ class FakeHost final : public ScriptHost {
 
   std::vector<std::string> log;
   int liveHandles = 0;
+  bool failPushUserData = false;  // PushUserData throws, as a host out of memory might
   std::map<std::string, int> metaTypeIds;
 
   // ScriptHost
