@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -69,10 +71,14 @@ TEST_F(DocumentObject, WorldPairsAndCounts) {
   EXPECT_EQ(pair.at(0).text, "classname");
   EXPECT_EQ(pair.at(1).text, "worldspawn");
   EXPECT_EQ(Call("FindWorldKey", {FakeValue::String("id")}).at(1).text, "1");
-  for (double bad : {-1.0, 2.0, 2147483647.0}) {
+  const double infinity = std::numeric_limits<double>::infinity();
+  for (double bad : {-1.0, 2.0, 2147483647.0, 1e300, infinity, -infinity}) {
     EXPECT_TRUE(Call("WorldKey", {FakeValue::Number(bad)}).empty());
     EXPECT_TRUE(Call("Entity", {FakeValue::Number(bad)}).empty());
   }
+  // Found by fuzzing: a NaN index (the fake host once converted it with undefined
+  // behaviour) reads as 0.
+  EXPECT_EQ(Call("WorldKey", {FakeValue::Number(std::nan(""))}).at(0).text, "id");
 }
 
 TEST_F(DocumentObject, ParseFailureIsReportedToTheScript) {
