@@ -1,25 +1,72 @@
 #include "module/live_objects.h"
 
+#include <limits>
+#include <new>
+
 namespace mapwright {
+namespace {
+
+// A token: generation, slot index, and a set lowest bit.
+constexpr int kIndexBits = sizeof(std::uintptr_t) >= 8 ? 31 : 20;
+constexpr std::uintptr_t kIndexMask = (std::uintptr_t{1} << kIndexBits) - 1;
+constexpr std::uintptr_t kLastGeneration = std::numeric_limits<std::uintptr_t>::max() >>
+                                           (kIndexBits + 1);
+
+void* MakeToken(std::size_t index, std::uintptr_t generation) {
+  std::uintptr_t bits = (generation << (kIndexBits + 1)) | (index << 1) | 1;
+  return reinterpret_cast<void*>(bits);
+}
+
+}  // namespace
 
 void* LiveObjects::Add(ObjectKind kind, void* object) {
-  std::uintptr_t token = nextToken_;
-  nextToken_ += 2;
-  objects_.emplace(token, Entry{kind, object});
-  return reinterpret_cast<void*>(token);
+  std::size_t index;
+  if (!free_.empty()) {
+    index = free_.back();
+    free_.pop_back();
+  } else {
+    if (slots_.size() > kIndexMask) throw std::bad_alloc();
+    index = slots_.size();
+    slots_.emplace_back();
+  }
+  Slot& slot = slots_[index];
+  slot.object = object;
+  slot.kind = kind;
+  slot.live = true;
+  ++live_;
+  return MakeToken(index, slot.generation);
+}
+
+const LiveObjects::Slot* LiveObjects::SlotOf(const void* token, ObjectKind kind) const {
+  auto bits = reinterpret_cast<std::uintptr_t>(token);
+  if ((bits & 1) == 0) return nullptr;
+  std::size_t index = (bits >> 1) & kIndexMask;
+  if (index >= slots_.size()) return nullptr;
+  const Slot& slot = slots_[index];
+  if (!slot.live || slot.kind != kind || slot.generation != bits >> (kIndexBits + 1)) {
+    return nullptr;
+  }
+  return &slot;
 }
 
 void* LiveObjects::Find(const void* token, ObjectKind kind) const {
-  auto found = objects_.find(reinterpret_cast<std::uintptr_t>(token));
-  if (found == objects_.end() || found->second.kind != kind) return nullptr;
-  return found->second.object;
+  const Slot* slot = SlotOf(token, kind);
+  return slot != nullptr ? slot->object : nullptr;
 }
 
 void* LiveObjects::Remove(const void* token, ObjectKind kind) {
-  auto found = objects_.find(reinterpret_cast<std::uintptr_t>(token));
-  if (found == objects_.end() || found->second.kind != kind) return nullptr;
-  void* object = found->second.object;
-  objects_.erase(found);
+  const Slot* found = SlotOf(token, kind);
+  if (found == nullptr) return nullptr;
+  std::size_t index = static_cast<std::size_t>(found - slots_.data());
+  Slot& slot = slots_[index];
+  void* object = slot.object;
+  slot.object = nullptr;
+  slot.live = false;
+  --live_;
+  if (slot.generation < kLastGeneration) {
+    ++slot.generation;
+    free_.push_back(index);
+  }
   return object;
 }
 
