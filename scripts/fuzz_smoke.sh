@@ -13,7 +13,7 @@ for target in "$@"; do
   log="build-fuzz/fuzz_$target.log"
   echo "fuzz_$target: $seconds s"
   # shellcheck disable=SC2086
-  if ! "build-fuzz/bin/fuzz_$target" -max_total_time="$seconds" -max_len=8192 \
+  if ! "build-fuzz/bin/fuzz_$target" -max_total_time="$seconds" -max_len=8192 -timeout=25 \
       -artifact_prefix=build-fuzz/artifacts/ -print_final_stats=1 \
       "build-fuzz/corpus/$target" "fuzz/corpus/$target" $extra 2>"$log"; then
     tail -n 40 "$log"
