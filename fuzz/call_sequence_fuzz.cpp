@@ -6,6 +6,7 @@
 // live objects must be back where it started and every handle given back.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -93,8 +94,8 @@ class Session {
   const FakeValue& Pick() { return values_[input_.Byte() % values_.size()]; }
   void Keep(const std::vector<FakeValue>& results) {
     for (const FakeValue& result : results) {
-      if (result.type == FakeValue::Type::kUserData && values_.size() < 256)
-        values_.push_back(result);
+      // Every object made is kept, so that the end of the run can collect it.
+      if (result.type == FakeValue::Type::kUserData) values_.push_back(result);
     }
   }
   FakeValue Arg() {
@@ -184,9 +185,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     session.Run(0);
     host.SetGlobal("VMFParseFailure", FakeValue::Nil());
     session.CollectEverything();
+    if (host.liveHandles != 0) std::fprintf(stderr, "live handles %d\n", host.liveHandles);
     Check(host.liveHandles == 0);
     gmod_close();
   }
+  if (mapwright::TheLiveObjects().Count() != liveBefore)
+    std::fprintf(stderr, "live objects %zu vs %zu\n", mapwright::TheLiveObjects().Count(),
+                 liveBefore);
   Check(mapwright::TheLiveObjects().Count() == liveBefore);
   return 0;
 }
