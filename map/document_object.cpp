@@ -109,8 +109,7 @@ int DocumentEntity(ScriptHost& host) {
 int DocumentEntityCount(ScriptHost& host) {
   ScriptDocument* owner = DocumentArg(host);
   if (owner == nullptr) return 0;
-  host.PushNumber(static_cast<float>(owner->document.EntityCount()));
-  return 1;
+  return PushCount(host, owner->document.EntityCount());
 }
 
 int DocumentWorldKey(ScriptHost& host) {
@@ -118,9 +117,7 @@ int DocumentWorldKey(ScriptHost& host) {
   std::size_t index = 0;
   if (owner == nullptr || !IndexArg(host, 2, owner->document.WorldKeyCount(), index)) return 0;
   const KeyValue& pair = owner->document.WorldKey(index);
-  host.PushString(pair.key);
-  host.PushString(pair.value);
-  return 2;
+  return PushTwoTexts(host, pair.key, pair.value);
 }
 
 int DocumentFindWorldKey(ScriptHost& host) {
@@ -129,16 +126,13 @@ int DocumentFindWorldKey(ScriptHost& host) {
   const char* key = host.GetStringArg(2);
   const KeyValue* pair = owner->document.FindWorldKey(key != nullptr ? key : "");
   if (pair == nullptr) return 0;
-  host.PushString(key);
-  host.PushString(pair->value);
-  return 2;
+  return PushTwoTexts(host, key, pair->value);
 }
 
 int DocumentWorldKeyCount(ScriptHost& host) {
   ScriptDocument* owner = DocumentArg(host);
   if (owner == nullptr) return 0;
-  host.PushNumber(static_cast<float>(owner->document.WorldKeyCount()));
-  return 1;
+  return PushCount(host, owner->document.WorldKeyCount());
 }
 
 int DocumentFindByClass(ScriptHost& host) {

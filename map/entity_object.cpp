@@ -19,16 +19,13 @@ int EntityKey(ScriptHost& host) {
   std::size_t index = 0;
   if (entity == nullptr || !IndexArg(host, 2, entity->KeyCount(), index)) return 0;
   const KeyValue& pair = entity->Key(index);
-  host.PushString(pair.key);
-  host.PushString(pair.value);
-  return 2;
+  return PushTwoTexts(host, pair.key, pair.value);
 }
 
 int EntityKeyCount(ScriptHost& host) {
   VMFEntity* entity = EntityArg(host);
   if (entity == nullptr) return 0;
-  host.PushNumber(static_cast<float>(entity->KeyCount()));
-  return 1;
+  return PushCount(host, entity->KeyCount());
 }
 
 // "output target<separator>parameters": the part after the blank is what
@@ -48,8 +45,7 @@ int EntityConnection(ScriptHost& host) {
 int EntityConnectionCount(ScriptHost& host) {
   VMFEntity* entity = EntityArg(host);
   if (entity == nullptr) return 0;
-  host.PushNumber(static_cast<float>(entity->ConnectionCount()));
-  return 1;
+  return PushCount(host, entity->ConnectionCount());
 }
 
 int EntityClass(ScriptHost& host) {
@@ -89,9 +85,7 @@ int EntityFindKey(ScriptHost& host) {
   const char* key = host.GetStringArg(2);
   const KeyValue* pair = entity->FindKey(key != nullptr ? key : "");
   if (pair == nullptr) return 0;
-  host.PushString(key);
-  host.PushString(pair->value);
-  return 2;
+  return PushTwoTexts(host, key, pair->value);
 }
 
 }  // namespace mapwright

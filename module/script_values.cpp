@@ -14,6 +14,17 @@ bool IndexArg(ScriptHost& host, int position, std::size_t count, std::size_t& in
   return true;
 }
 
+int PushCount(ScriptHost& host, std::size_t count) {
+  host.PushNumber(static_cast<float>(count));
+  return 1;
+}
+
+int PushTwoTexts(ScriptHost& host, const char* first, const char* second) {
+  host.PushString(first);
+  host.PushString(second);
+  return 2;
+}
+
 void PushObject(ScriptHost& host, const MetaTableName& meta, void* token) {
   HeldObject metaTable(host.GetMetaTable(meta.name, meta.typeId));
   host.PushUserData(metaTable.get(), token);

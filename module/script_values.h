@@ -23,6 +23,11 @@ T* ObjectArg(ScriptHost& host, int index, ObjectKind kind) {
   return static_cast<T*>(TheLiveObjects().Find(host.GetUserDataArg(index), kind));
 }
 
+// Pushes a count as a number; returns the count of results, 1.
+int PushCount(ScriptHost& host, std::size_t count);
+// Pushes two texts, such as a key and its value; returns 2.
+int PushTwoTexts(ScriptHost& host, const char* first, const char* second);
+
 // Pushes a new userdata holding token, with the named metatable.
 void PushObject(ScriptHost& host, const MetaTableName& meta, void* token);
 

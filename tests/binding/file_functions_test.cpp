@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fake_host.h"
+#include "tests/temp_folder.h"
 
 namespace mapwright::testing {
 namespace {
@@ -15,10 +16,6 @@ namespace fs = std::filesystem;
 class FileFunctions : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder = fs::temp_directory_path() / (std::string("mapwright_binding_") + test->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
     host.Table("Mapwright");
     host.Table("util").members["RelativePathToFull"] =
         FakeValue::Function([this](const std::vector<FakeValue>& args) {
@@ -33,11 +30,11 @@ class FileFunctions : public ::testing::Test {
   void TearDown() override {
     EXPECT_EQ(host.liveHandles, 0);
     gmod_close();
-    fs::remove_all(folder);
   }
 
+  TempFolder temp;
+  const fs::path& folder = temp.path();
   FakeHost host;
-  fs::path folder;
   int resolves = 0;
   NativeFunction readFile = nullptr;
   NativeFunction writeFile = nullptr;

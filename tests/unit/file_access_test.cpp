@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string>
 
+#include "tests/temp_folder.h"
+
 namespace mapwright {
 namespace {
 
@@ -14,15 +16,7 @@ namespace fs = std::filesystem;
 
 class FileAccess : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder = fs::temp_directory_path() / (std::string("mapwright_") + test->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-  }
-  void TearDown() override { fs::remove_all(folder); }
-
-  std::string PathOf(const std::string& name) const { return (folder / name).string(); }
+  std::string PathOf(const std::string& name) const { return temp.PathOf(name); }
   void Put(const std::string& name, const std::string& bytes) const {
     std::ofstream(PathOf(name), std::ios::binary) << bytes;
   }
@@ -33,7 +27,8 @@ class FileAccess : public ::testing::Test {
     return bytes.str();
   }
 
-  fs::path folder;
+  testing::TempFolder temp;
+  const fs::path& folder = temp.path();
 };
 
 TEST_F(FileAccess, ReadingAMissingFileCreatesItEmpty) {
