@@ -1,8 +1,11 @@
 # The usual flows. Every target installs what is missing first.
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# CI sets WERROR=ON: warnings become errors with the compilers we build with.
+WERROR ?= OFF
+override CMAKE_FLAGS += -DMAPWRIGHT_WERROR=$(WERROR)
 
-.PHONY: all build asan test test-windows windows32 demo bench fuzz fuzz-smoke bootstrap clean
+.PHONY: all build asan test test-windows windows32 demo bench fuzz fuzz-smoke format bootstrap clean
 
 all: build
 
@@ -26,7 +29,7 @@ test: build asan
 test-windows:
 	@scripts/bootstrap.sh windows
 	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-windows -j $(JOBS)
 	cd build-windows && ctest --output-on-failure -j $(JOBS)
 
@@ -34,7 +37,7 @@ test-windows:
 windows32:
 	@scripts/bootstrap.sh windows32
 	cmake -S . -B build-windows32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
-	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAPWRIGHT_TESTS=OFF >/dev/null
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAPWRIGHT_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-windows32 -j $(JOBS) --target mapwright
 
 demo: build
@@ -52,11 +55,15 @@ FUZZ_SECONDS ?= 60
 
 fuzz: bootstrap
 	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang-14 \
-	  -DCMAKE_CXX_COMPILER=clang++-14 -DMAPWRIGHT_FUZZ=ON >/dev/null
+	  -DCMAKE_CXX_COMPILER=clang++-14 -DMAPWRIGHT_FUZZ=ON $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-fuzz -j $(JOBS)
 
 fuzz-smoke: fuzz
 	scripts/fuzz_smoke.sh $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# clang-format over every C++ source of ours.
+format:
+	git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format -i
 
 clean:
 	rm -rf build build-asan build-windows build-windows32 build-fuzz

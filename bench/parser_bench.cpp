@@ -8,7 +8,7 @@ namespace {
 
 void BM_Parse(benchmark::State& state) {
   const std::string& text = MapOfMegabytes(static_cast<int>(state.range(0)));
-  VMFDocument document;
+  MapDocument document;
   for (auto _ : state) {
     ParseMap(document, text.c_str(), nullptr);
     benchmark::DoNotOptimize(document.EntityCount());

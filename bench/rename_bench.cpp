@@ -11,7 +11,7 @@ namespace {
 // double the time.
 void BM_Rename(benchmark::State& state) {
   const std::string& text = MapOfNamedEntities(static_cast<int>(state.range(0)));
-  VMFDocument document;
+  MapDocument document;
   for (auto _ : state) {
     state.PauseTiming();
     ParseMap(document, text.c_str(), nullptr);

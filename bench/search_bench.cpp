@@ -13,7 +13,7 @@ class Searches : public benchmark::Fixture {
   void SetUp(const benchmark::State&) override {
     if (document.EntityCount() == 0) ParseMap(document, MapOfNamedEntities(20000).c_str(), nullptr);
   }
-  VMFDocument document;
+  MapDocument document;
 };
 
 BENCHMARK_F(Searches, FindByName)(benchmark::State& state) {

@@ -10,7 +10,7 @@ void BM_TokenReader(benchmark::State& state) {
   const std::string& text = MapOfMegabytes(static_cast<int>(state.range(0)));
   char buffer[1024];
   for (auto _ : state) {
-    PlainTokenReader reader(text.c_str());
+    InPlaceTokenReader reader(text.c_str());
     std::size_t tokens = 0;
     while (reader.ReadToken(buffer, 1023) != TOKEN_EOF) ++tokens;
     benchmark::DoNotOptimize(tokens);

@@ -43,7 +43,7 @@ std::size_t ReadUpTo(int fd, char* buffer, std::size_t size) {
 
 }  // namespace
 
-std::optional<std::string> ReadFileOpenAlways(const char* path) {
+std::optional<std::string> ReadOrCreateFile(const char* path) {
   // O_NONBLOCK keeps a FIFO from blocking the open; only regular files are read.
   Descriptor file(open(path, O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, kNewFileMode));
   if (file.get() < 0) return std::nullopt;

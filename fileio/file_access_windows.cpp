@@ -32,7 +32,7 @@ DWORD ChunkOf(unsigned long long remaining) {
 
 }  // namespace
 
-std::optional<std::string> ReadFileOpenAlways(const char* path) {
+std::optional<std::string> ReadOrCreateFile(const char* path) {
   Handle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;

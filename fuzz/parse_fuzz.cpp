@@ -17,7 +17,7 @@
 
 namespace {
 
-using mapwright::VMFDocument;
+using mapwright::MapDocument;
 
 void Check(bool condition) {
   if (!condition) std::abort();
@@ -50,7 +50,6 @@ std::size_t EntityBlocks(const std::string& text) {
 struct Snapshot {
   struct Entity {
     std::string name;
-    bool named;
     std::string classname;
     std::int32_t id;
     std::vector<std::string> keys, values, outputs, targets, parameters;
@@ -63,9 +62,9 @@ struct Snapshot {
     for (std::size_t i = 0; i < entities.size(); ++i) {
       const Entity& a = entities[i];
       const Entity& b = other.entities[i];
-      if (a.name != b.name || a.named != b.named || a.classname != b.classname || a.id != b.id ||
-          a.keys != b.keys || a.values != b.values || a.outputs != b.outputs ||
-          a.targets != b.targets || a.parameters != b.parameters) {
+      if (a.name != b.name || a.classname != b.classname || a.id != b.id || a.keys != b.keys ||
+          a.values != b.values || a.outputs != b.outputs || a.targets != b.targets ||
+          a.parameters != b.parameters) {
         return false;
       }
     }
@@ -73,16 +72,15 @@ struct Snapshot {
   }
 };
 
-Snapshot Take(const VMFDocument& document) {
+Snapshot Take(const MapDocument& document) {
   Snapshot snapshot;
   for (std::size_t i = 0; i < document.WorldKeyCount(); ++i) {
     snapshot.world.push_back(std::string(document.WorldKey(i).key) + "=" +
                              document.WorldKey(i).value);
   }
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
-    const mapwright::VMFEntity& entity = document.Entity(i);
-    Snapshot::Entity copy{
-        entity.targetname, entity.hasTargetname, entity.classname, entity.id, {}, {}, {}, {}, {}};
+    const mapwright::MapEntity& entity = document.Entity(i);
+    Snapshot::Entity copy{entity.targetname, entity.classname, entity.id, {}, {}, {}, {}, {}};
     for (std::size_t k = 0; k < entity.KeyCount(); ++k) {
       copy.keys.push_back(entity.Key(k).key);
       copy.values.push_back(entity.Key(k).value);
@@ -101,14 +99,14 @@ Snapshot Take(const VMFDocument& document) {
 Snapshot RenamedModel(Snapshot snapshot, std::int32_t suffix) {
   std::set<std::string> names;
   for (const Snapshot::Entity& entity : snapshot.entities) {
-    if (entity.named && !entity.name.empty()) names.insert(entity.name);
+    if (!entity.name.empty()) names.insert(entity.name);
   }
   std::string text = std::to_string(suffix);
   auto rename = [&](std::string& value) {
     if (names.count(value) != 0) value += text;
   };
   for (Snapshot::Entity& entity : snapshot.entities) {
-    if (entity.named) rename(entity.name);
+    rename(entity.name);
     for (std::string& value : entity.values) rename(value);
     for (std::string& target : entity.targets) rename(target);
   }
@@ -122,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::int32_t first = static_cast<std::int8_t>(data[0]);
   std::int32_t second = data[1] == 0xff ? INT32_MIN : static_cast<std::int32_t>(data[1]);
   std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
-  VMFDocument document;
+  MapDocument document;
   mapwright::ParseMap(document, text.c_str(), nullptr);
   Check(document.EntityCount() == EntityBlocks(text));
   Snapshot parsed = Take(document);

@@ -19,7 +19,7 @@ void Check(bool condition) {
 }
 
 void ReadAll(const std::string& text, int limit) {
-  mapwright::PlainTokenReader reader(text.c_str());
+  mapwright::InPlaceTokenReader reader(text.c_str());
   mapwright::testing::ReferenceTokenReader reference(text.c_str());
   const char* end = text.c_str() + std::strlen(text.c_str());
   std::vector<char> buffer(static_cast<std::size_t>(limit) + 1);

@@ -12,7 +12,6 @@ extern "C" {
 }
 
 namespace mapwright::host {
-namespace {}  // namespace
 
 // A value held in the Lua registry. A persistent one (a metatable handle)
 // belongs to the host and outlives every UnReference.
@@ -116,17 +115,28 @@ int Trampoline(lua_State* L) {
   return results;
 }
 
-int Traceback(lua_State* L) {
+}  // namespace
+
+// The error message as the standalone interpreter prints it: a text, or what
+// the object's __tostring makes of it, with a traceback.
+int ErrorTraceback(lua_State* L) {
   const char* message = lua_tostring(L, 1);
-  luaL_traceback(L, L, message != nullptr ? message : "(error object is not a string)", 1);
+  if (message == nullptr) {
+    if (luaL_callmeta(L, 1, "__tostring") && lua_type(L, -1) == LUA_TSTRING) {
+      message = lua_tostring(L, -1);
+    } else {
+      message = lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, 1));
+    }
+  }
+  luaL_traceback(L, L, message, 1);
   return 1;
 }
 
-}  // namespace
+LuaScriptHost::LuaScriptHost(lua_State* state) : state_(state) {}
 
-LuaScriptHost::LuaScriptHost(lua_State* state) : state_(state) {
-  lua_newtable(state);
-  returnsRef_ = luaL_ref(state, LUA_REGISTRYINDEX);
+void LuaScriptHost::Initialize() {
+  lua_newtable(state_);
+  returnsRef_ = luaL_ref(state_, LUA_REGISTRYINDEX);
 }
 
 LuaScriptHost::~LuaScriptHost() = default;
@@ -204,7 +214,7 @@ void LuaScriptHost::Call(int argumentCount, int resultCount) {
   EnsureStack(resultCount + 3);
   int functionIndex = lua_gettop(state_) - argumentCount;
   if (argumentCount < 0 || resultCount < 0 || functionIndex < 1) return;
-  lua_pushcfunction(state_, Traceback);
+  lua_pushcfunction(state_, ErrorTraceback);
   lua_insert(state_, functionIndex);
   if (lua_pcall(state_, argumentCount, resultCount, functionIndex) != 0) {
     std::fprintf(stderr, "[mapwright-lua] error in script callback: %s\n",

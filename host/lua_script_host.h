@@ -11,6 +11,7 @@
 #include "mapwright/script_host.h"
 
 extern "C" {
+#include <lauxlib.h>
 #include <lua.h>
 }
 
@@ -21,6 +22,8 @@ class LuaObject;
 class LuaScriptHost final : public ScriptHost {
  public:
   explicit LuaScriptHost(lua_State* state);
+  // Makes the host's own Lua values; call in protected mode, before use.
+  void Initialize();
   ~LuaScriptHost();
   LuaScriptHost(const LuaScriptHost&) = delete;
   LuaScriptHost& operator=(const LuaScriptHost&) = delete;
@@ -50,10 +53,13 @@ class LuaScriptHost final : public ScriptHost {
   void DropReturns();
 
   lua_State* state_;
-  int returnsRef_;                               // a table holding the results of the last Call
+  int returnsRef_ = LUA_NOREF;                   // a table holding the results of the last Call
   std::vector<const void*> metaTableAddresses_;  // only userdata carrying one are ours
   std::map<std::string, std::unique_ptr<LuaObject>, std::less<>> metaTables_;
 };
+
+// A message handler for lua_pcall: the error as text, with a traceback.
+int ErrorTraceback(lua_State* L);
 
 }  // namespace mapwright::host
 

@@ -21,6 +21,7 @@ extern "C" {
 
 namespace {
 
+using mapwright::host::ErrorTraceback;
 using mapwright::host::LuaScriptHost;
 
 constexpr int kUsageStatus = 2;
@@ -96,8 +97,10 @@ function VMFParseFailure(kind, message)
 end
 )lua";
 
+// Runs in protected mode: a failure raises a Lua error.
 void InstallGlobals(lua_State* L, const Options& options) {
-  luaL_dostring(L, kPrelude);
+  if (luaL_loadbuffer(L, kPrelude, sizeof kPrelude - 1, "=prelude") != 0) lua_error(L);
+  lua_call(L, 0, 0);
   lua_getglobal(L, "util");
   lua_pushstring(L, options.root.c_str());
   lua_pushcclosure(L, RelativePathToFull, 1);
@@ -117,26 +120,46 @@ void SetScriptArguments(lua_State* L, int argc, char** argv, const Options& opti
   lua_setglobal(L, "arg");
 }
 
-int Traceback(lua_State* L) {
-  const char* message = lua_tostring(L, 1);
-  luaL_traceback(L, L, message != nullptr ? message : "(error object is not a string)", 1);
-  return 1;
-}
+using OpenFunction = int (*)(ScriptHost*);
 
-// Runs the chunk on top of the stack with the script arguments; the Lua
-// status of the run.
-int RunChunk(lua_State* L, int argc, char** argv, const Options& options) {
-  lua_pushcfunction(L, Traceback);
-  lua_insert(L, -2);
-  int count = 0;
-  for (int i = options.firstScriptArg; i < argc; ++i, ++count) lua_pushstring(L, argv[i]);
-  int status = lua_pcall(L, count, 0, -count - 2);
-  if (status != 0) {
+// What main hands to the protected main function, and what comes back.
+struct Run {
+  int argc;
+  char** argv;
+  const Options* options;
+  LuaScriptHost* host;
+  OpenFunction open;
+  int status = 0;  // the exit status
+};
+
+// Everything that touches the state runs here, in protected mode, as the
+// standalone interpreter does it: set-up errors are reported, never fatal.
+int ProtectedMain(lua_State* L) {
+  Run& run = *static_cast<Run*>(lua_touserdata(L, 1));
+  lua_settop(L, 0);
+  luaL_openlibs(L);
+  InstallGlobals(L, *run.options);
+  SetScriptArguments(L, run.argc, run.argv, *run.options);
+  run.host->Initialize();
+  run.open(run.host);
+
+  const Options& options = *run.options;
+  lua_pushcfunction(L, ErrorTraceback);
+  int loaded = options.inlineChunk ? luaL_loadbuffer(L, options.script.data(),
+                                                     options.script.size(), "=(command line)")
+                                   : luaL_loadfile(L, options.script.c_str());
+  if (loaded != 0) {
     std::fprintf(stderr, "mapwright-lua: %s\n", lua_tostring(L, -1));
-    lua_pop(L, 1);
+    run.status = kUsageStatus;
+    return 0;
   }
-  lua_pop(L, 1);
-  return status;
+  int count = 0;
+  for (int i = options.firstScriptArg; i < run.argc; ++i, ++count) lua_pushstring(L, run.argv[i]);
+  if (lua_pcall(L, count, 0, 1) != 0) {
+    std::fprintf(stderr, "mapwright-lua: %s\n", lua_tostring(L, -1));
+    run.status = 1;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -152,7 +175,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "mapwright-lua: cannot load module: %s\n", dlerror());
     return kUsageStatus;
   }
-  auto open = reinterpret_cast<int (*)(ScriptHost*)>(dlsym(library, "gmod_open"));
+  auto open = reinterpret_cast<OpenFunction>(dlsym(library, "gmod_open"));
   auto close = reinterpret_cast<int (*)()>(dlsym(library, "gmod_close"));
   if (open == nullptr || close == nullptr) {
     std::fprintf(stderr, "mapwright-lua: %s lacks gmod_open or gmod_close\n",
@@ -162,22 +185,22 @@ int main(int argc, char** argv) {
   }
 
   lua_State* L = luaL_newstate();
-  luaL_openlibs(L);
-  InstallGlobals(L, options);
-  SetScriptArguments(L, argc, argv, options);
+  if (L == nullptr) {
+    std::fprintf(stderr, "mapwright-lua: cannot create the Lua state: not enough memory\n");
+    dlclose(library);
+    return kUsageStatus;
+  }
   int exitStatus = 0;
   {
     LuaScriptHost host(L);
-    open(&host);
-    int loaded = options.inlineChunk ? luaL_loadbuffer(L, options.script.data(),
-                                                       options.script.size(), "=(command line)")
-                                     : luaL_loadfile(L, options.script.c_str());
-    if (loaded != 0) {
-      std::fprintf(stderr, "mapwright-lua: %s\n", lua_tostring(L, -1));
-      exitStatus = kUsageStatus;
-    } else if (RunChunk(L, argc, argv, options) != 0) {
-      exitStatus = 1;
+    Run run{argc, argv, &options, &host, open};
+    if (lua_cpcall(L, ProtectedMain, &run) != 0) {
+      const char* message = lua_tostring(L, -1);
+      std::fprintf(stderr, "mapwright-lua: %s\n",
+                   message != nullptr ? message : "(error object is not a string)");
+      run.status = 1;
     }
+    exitStatus = run.status;
     // Every object is collected while the module is still open.
     lua_gc(L, LUA_GCCOLLECT, 0);
     lua_close(L);

@@ -13,15 +13,7 @@ namespace {
 
 constexpr int kTokenLimit = 1023;
 
-enum class ParseState : std::uint8_t {
-  kNone,
-  kEntity,
-  kConnections,
-  kSolid,
-  kSide,
-  kOther,
-  kWorld
-};
+enum class ParseState : std::uint8_t { kNone, kEntity, kConnections, kOther, kWorld };
 
 bool IsWord(TokenType type) {
   return type == TOKEN_STRING || type == TOKEN_IDENTIFIER;
@@ -32,7 +24,7 @@ bool Ends(TokenType type) {
 
 class MapParser {
  public:
-  MapParser(VMFDocument& document, const char* text, ParseReporter* reporter)
+  MapParser(MapDocument& document, const char* text, ParseReporter* reporter)
       : document_(document), reader_(text), reporter_(reporter) {}
 
   void Run();
@@ -45,13 +37,13 @@ class MapParser {
   void HandleConnectionPair(std::string_view key, std::string_view value);
   bool DocumentReplaced() const { return document_.Generation() != generation_; }
 
-  VMFDocument& document_;
-  PlainTokenReader reader_;
+  MapDocument& document_;
+  InPlaceTokenReader reader_;
   ParseReporter* reporter_;
   std::uint64_t generation_ = 0;
   ParseState state_ = ParseState::kNone;
   std::vector<ParseState> saved_;
-  VMFEntity* currentEntity_ = nullptr;  // outlives its block, by design of the format's reader
+  MapEntity* currentEntity_ = nullptr;  // outlives its block, by design of the format's reader
 };
 
 std::string_view TextOf(const TokenView& token) {
@@ -88,10 +80,6 @@ void MapParser::OpenBlock(std::string_view name) {
     state_ = ParseState::kWorld;
   } else if (name == "connections") {
     state_ = ParseState::kConnections;
-  } else if (name == "solid") {
-    state_ = ParseState::kSolid;
-  } else if (name == "side") {
-    state_ = ParseState::kSide;
   } else {
     state_ = ParseState::kOther;
   }
@@ -124,12 +112,11 @@ void MapParser::HandlePair(std::string_view key, std::string_view value) {
 
 void MapParser::HandleEntityPair(std::string_view key, std::string_view value) {
   if (currentEntity_ == nullptr) return;
-  VMFEntity& entity = *currentEntity_;
+  MapEntity& entity = *currentEntity_;
   entity.AddKey(key, value);
   const char* stored = entity.Key(entity.KeyCount() - 1).value;
   if (key == "targetname") {
     entity.targetname = stored;
-    entity.hasTargetname = true;
   } else if (key == "classname") {
     entity.classname = stored;
   } else if (key == "id") {
@@ -139,9 +126,8 @@ void MapParser::HandleEntityPair(std::string_view key, std::string_view value) {
 
 void MapParser::HandleConnectionPair(std::string_view key, std::string_view value) {
   if (currentEntity_ == nullptr) return;
-  ConnectionParts parts;
-  if (SplitConnectionValue(value, parts)) {
-    currentEntity_->AddConnection(key, parts);
+  if (std::optional<ConnectionParts> parts = SplitConnectionValue(value)) {
+    currentEntity_->AddConnection(key, *parts);
     return;
   }
   if (reporter_ == nullptr) return;
@@ -178,7 +164,7 @@ std::int32_t ParseEntityId(const char* text) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
 }
 
-void ParseMap(VMFDocument& document, const char* text, ParseReporter* reporter) {
+void ParseMap(MapDocument& document, const char* text, ParseReporter* reporter) {
   MapParser(document, text, reporter).Run();
 }
 

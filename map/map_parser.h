@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "map/vmf_document.h"
+#include "map/map_document.h"
 
 namespace mapwright {
 
@@ -22,7 +22,7 @@ class ParseReporter {
 // Clears the document, then fills it from text. A reporter may run script
 // code that parses into the same document again; the parse then stops at once
 // and the document keeps what that inner parse read.
-void ParseMap(VMFDocument& document, const char* text, ParseReporter* reporter);
+void ParseMap(MapDocument& document, const char* text, ParseReporter* reporter);
 
 // The id conversion of the C library's atoi, without its overflow hazard:
 // leading blanks, an optional sign, decimal digits; wraps as glibc does.

@@ -7,7 +7,7 @@
 
 namespace mapwright {
 
-void RenameEntities(VMFDocument& document, std::int32_t suffix) {
+void RenameEntities(MapDocument& document, std::int32_t suffix) {
   const std::string suffixText = std::to_string(suffix);
   TextPool& texts = document.Texts();
 
@@ -15,13 +15,13 @@ void RenameEntities(VMFDocument& document, std::int32_t suffix) {
   // may point into them.
   std::size_t named = 0;
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
-    named += document.Entity(i).hasTargetname ? 1 : 0;
+    named += *document.Entity(i).targetname != '\0' ? 1 : 0;
   }
   NameTable renamed(named);
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
-    VMFEntity& entity = document.Entity(i);
+    MapEntity& entity = document.Entity(i);
     std::string_view name = entity.targetname;
-    if (!entity.hasTargetname || name.empty()) continue;
+    if (name.empty()) continue;
     const char*& newName = renamed.Insert(name);
     if (newName == nullptr) newName = texts.Concat(name, suffixText);
     entity.targetname = newName;
@@ -33,7 +33,7 @@ void RenameEntities(VMFDocument& document, std::int32_t suffix) {
     if (const char* newText = renamed.Find(text)) text = newText;
   };
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
-    VMFEntity& entity = document.Entity(i);
+    MapEntity& entity = document.Entity(i);
     for (std::size_t k = 0; k < entity.KeyCount(); ++k) rewrite(entity.Key(k).value);
     for (std::size_t c = 0; c < entity.ConnectionCount(); ++c) {
       rewrite(entity.GetConnection(c).target);

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "map/vmf_document.h"
+#include "map/map_document.h"
 
 namespace mapwright {
 
@@ -11,7 +11,7 @@ namespace mapwright {
 // key value and connection target anywhere in the document that equals one of
 // those names as they stood before the call. Each text gets the suffix at most
 // once; empty names take no part; world pairs never change.
-void RenameEntities(VMFDocument& document, std::int32_t suffix);
+void RenameEntities(MapDocument& document, std::int32_t suffix);
 
 }  // namespace mapwright
 

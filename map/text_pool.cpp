@@ -11,12 +11,10 @@ constexpr std::size_t kOwnBlockAbove = kBlockSize / 4;
 char* TextPool::Allocate(std::size_t size) {
   if (size > kOwnBlockAbove) {
     blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
-    reserved_ += size;
     return blocks_.back().get();
   }
   if (size > freeSize_) {
     blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
-    reserved_ += kBlockSize;
     free_ = blocks_.back().get();
     freeSize_ = kBlockSize;
   }
@@ -53,7 +51,6 @@ void TextPool::Clear() {
   blocks_.clear();
   free_ = nullptr;
   freeSize_ = 0;
-  reserved_ = 0;
 }
 
 }  // namespace mapwright

@@ -21,7 +21,6 @@ class TextPool {
   // A stable copy of head followed by tail.
   const char* Concat(std::string_view head, std::string_view tail);
   void Clear();
-  std::size_t BytesReserved() const { return reserved_; }
 
  private:
   char* Allocate(std::size_t size);
@@ -30,7 +29,6 @@ class TextPool {
   std::unordered_map<std::string_view, const char*> interned_;
   char* free_ = nullptr;
   std::size_t freeSize_ = 0;
-  std::size_t reserved_ = 0;
 };
 
 }  // namespace mapwright

@@ -1,8 +1,8 @@
 // The module's only entry points. Loading the library runs none of the
 // module's code; gmod_open binds it to the host and gmod_close unbinds it.
+#include "bindings/host_pointer.h"
+#include "bindings/registration.h"
 #include "mapwright/script_host.h"
-#include "module/host_pointer.h"
-#include "module/registration.h"
 
 MAPWRIGHT_EXPORT int gmod_open(ScriptHost* host) {
   mapwright::SetHostPointer(host);

@@ -22,10 +22,6 @@ void CopyOut(const TokenView& token, char* buffer) {
 
 }  // namespace
 
-void TokenReader::Advance(int count) {
-  for (; count > 0 && cursor_ != end_; --count) ++cursor_;
-}
-
 void TokenReader::SkipTo(char stop) {
   const void* found = std::memchr(cursor_, stop, static_cast<std::size_t>(end_ - cursor_));
   cursor_ = found != nullptr ? static_cast<const char*>(found) + 1 : end_;

@@ -24,9 +24,6 @@ struct TokenView {
 class TokenReader {
  public:
   explicit TokenReader(const char* text) : cursor_(text), end_(text + std::strlen(text)) {}
-  // For a text whose length is known; it still ends at its first NUL byte.
-  TokenReader(const char* text, std::size_t length)
-      : cursor_(text), end_(text + strnlen(text, length)) {}
 
   // Writes the token's text and a terminator into buffer, which holds at least
   // limit + 1 bytes, and returns the token's kind. TOKEN_EOF and TOKEN_ERROR
@@ -42,9 +39,7 @@ class TokenReader {
   ~TokenReader() = default;
 
   char NextChar() { return *cursor_++; }
-  void StepBack() { --cursor_; }
   char Peek() const { return *cursor_; }
-  void Advance(int count);
   void SkipTo(char stop);
 
   // The token ReadToken would read, with its text left in place. Calls no
@@ -64,9 +59,9 @@ class TokenReader {
   const char* end_;  // the terminator
 };
 
-// The reader as the parser and the script object use it. Being final, calls
-// on it need no virtual dispatch.
-class PlainTokenReader final : public TokenReader {
+// The reader as the parser and the script object use it: final, so that calls
+// on it need no virtual dispatch, and with the in-place scan open to callers.
+class InPlaceTokenReader final : public TokenReader {
  public:
   using TokenReader::ReadTokenInPlace;
   using TokenReader::TokenReader;

@@ -1,4 +1,4 @@
-#include "module/call_outs.h"
+#include "bindings/call_outs.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "bindings/host_pointer.h"
 #include "fake_host.h"
-#include "module/host_pointer.h"
 
 namespace mapwright::testing {
 namespace {

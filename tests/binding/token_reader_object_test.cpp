@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "bindings/live_objects.h"
 #include "fake_host.h"
-#include "module/live_objects.h"
 
 namespace mapwright::testing {
 namespace {

@@ -12,6 +12,8 @@ fail() { echo "host_usage: $*" >&2; exit 1; }
 "$host" -e 'error("boom")' 2>"$dir/err"; [ $? -eq 1 ] || fail "error must give status 1"
 grep -q boom "$dir/err" || fail "error message missing"
 grep -q traceback "$dir/err" || fail "traceback missing"
+"$host" -e 'error(setmetatable({}, {__tostring = function() return "told" end}))' 2>"$dir/err"
+[ $? -eq 1 ] && grep -q told "$dir/err" || fail "an error object must print through __tostring"
 printf 'print(arg[0], arg[1], arg[2], ...)\n' >"$dir/args.lua"
 out=$("$host" "$dir/args.lua" one two) || fail "args script failed"
 [ "$out" = "$(printf '%s\tone\ttwo\tone\ttwo' "$dir/args.lua")" ] || fail "arg table wrong: $out"

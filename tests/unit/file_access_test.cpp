@@ -32,14 +32,14 @@ class FileAccess : public ::testing::Test {
 };
 
 TEST_F(FileAccess, ReadingAMissingFileCreatesItEmpty) {
-  std::optional<std::string> content = ReadFileOpenAlways(PathOf("new.txt").c_str());
+  std::optional<std::string> content = ReadOrCreateFile(PathOf("new.txt").c_str());
   ASSERT_TRUE(content.has_value());
   EXPECT_EQ(*content, "");
   EXPECT_TRUE(fs::exists(folder / "new.txt"));
 }
 
 TEST_F(FileAccess, ReadingInAMissingFolderGivesNothingAndCreatesNothing) {
-  EXPECT_FALSE(ReadFileOpenAlways(PathOf("nofolder/x.txt").c_str()).has_value());
+  EXPECT_FALSE(ReadOrCreateFile(PathOf("nofolder/x.txt").c_str()).has_value());
   EXPECT_FALSE(fs::exists(folder / "nofolder"));
 }
 
@@ -47,11 +47,11 @@ TEST_F(FileAccess, BytesComeBackUnchanged) {
   std::string bytes = "line one\r\nline two\r\n\x01\xff";
   bytes += std::string(1, '\0') + "after zero";
   Put("crlf.txt", bytes);
-  EXPECT_EQ(ReadFileOpenAlways(PathOf("crlf.txt").c_str()), bytes);
+  EXPECT_EQ(ReadOrCreateFile(PathOf("crlf.txt").c_str()), bytes);
 }
 
 TEST_F(FileAccess, ADirectoryGivesNothingForBoth) {
-  EXPECT_FALSE(ReadFileOpenAlways(folder.string().c_str()).has_value());
+  EXPECT_FALSE(ReadOrCreateFile(folder.string().c_str()).has_value());
   NewFile file;
   EXPECT_FALSE(file.Create(folder.string().c_str()));
 }
@@ -71,7 +71,7 @@ TEST_F(FileAccess, WriteThenRead) {
     ASSERT_TRUE(file.Create(PathOf("out.txt").c_str()));
     EXPECT_TRUE(file.WriteAll(bytes));
   }
-  EXPECT_EQ(ReadFileOpenAlways(PathOf("out.txt").c_str()), bytes);
+  EXPECT_EQ(ReadOrCreateFile(PathOf("out.txt").c_str()), bytes);
   {
     NewFile empty;
     ASSERT_TRUE(empty.Create(PathOf("empty.txt").c_str()));
@@ -84,16 +84,16 @@ TEST_F(FileAccess, AFileHeldByAWriterCannotBeRead) {
   NewFile writer;
   ASSERT_TRUE(writer.Create(PathOf("held.txt").c_str()));
   ASSERT_TRUE(writer.WriteAll("partial"));
-  EXPECT_FALSE(ReadFileOpenAlways(PathOf("held.txt").c_str()).has_value());
+  EXPECT_FALSE(ReadOrCreateFile(PathOf("held.txt").c_str()).has_value());
 }
 
 TEST_F(FileAccess, AFileReadAfterTheWriterClosedIsWhole) {
   {
     NewFile writer;
     ASSERT_TRUE(writer.Create(PathOf("done.txt").c_str()));
-    writer.WriteAll("whole");
+    ASSERT_TRUE(writer.WriteAll("whole"));
   }
-  EXPECT_EQ(ReadFileOpenAlways(PathOf("done.txt").c_str()), "whole");
+  EXPECT_EQ(ReadOrCreateFile(PathOf("done.txt").c_str()), "whole");
 }
 
 }  // namespace

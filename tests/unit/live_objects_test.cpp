@@ -1,8 +1,9 @@
-#include "module/live_objects.h"
+#include "bindings/live_objects.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -13,8 +14,8 @@ TEST(LiveObjects, FindsByTokenAndKindOnly) {
   LiveObjects registry;
   int reader = 0;
   int document = 0;
-  void* readerToken = registry.Add(ObjectKind::kTokenReader, &reader);
-  void* documentToken = registry.Add(ObjectKind::kDocument, &document);
+  void* readerToken = registry.AddBorrowed(ObjectKind::kTokenReader, &reader);
+  void* documentToken = registry.AddBorrowed(ObjectKind::kDocument, &document);
   EXPECT_EQ(registry.Find(readerToken, ObjectKind::kTokenReader), &reader);
   EXPECT_EQ(registry.Find(documentToken, ObjectKind::kDocument), &document);
   EXPECT_EQ(registry.Find(readerToken, ObjectKind::kDocument), nullptr);
@@ -30,15 +31,15 @@ TEST(LiveObjects, ATokenIsNeverIssuedTwice) {
   std::set<void*> issued;
   std::vector<void*> dead;
   for (int round = 0; round < 1000; ++round) {
-    void* token = registry.Add(ObjectKind::kEntity, &object);
+    void* token = registry.AddBorrowed(ObjectKind::kEntity, &object);
     EXPECT_TRUE(issued.insert(token).second) << "round " << round;
-    EXPECT_EQ(registry.Remove(token, ObjectKind::kEntity), &object);
+    EXPECT_TRUE(registry.Remove(token, ObjectKind::kEntity));
     dead.push_back(token);
   }
-  void* live = registry.Add(ObjectKind::kEntity, &object);
+  void* live = registry.AddBorrowed(ObjectKind::kEntity, &object);
   for (void* token : dead) {
     EXPECT_EQ(registry.Find(token, ObjectKind::kEntity), nullptr);
-    EXPECT_EQ(registry.Remove(token, ObjectKind::kEntity), nullptr);
+    EXPECT_FALSE(registry.Remove(token, ObjectKind::kEntity));
   }
   EXPECT_EQ(registry.Find(live, ObjectKind::kEntity), &object);
   EXPECT_EQ(registry.Count(), 1u);
@@ -47,12 +48,42 @@ TEST(LiveObjects, ATokenIsNeverIssuedTwice) {
 TEST(LiveObjects, TokensThatNameNoSlotAreRejected) {
   LiveObjects registry;
   int object = 0;
-  void* token = registry.Add(ObjectKind::kDocument, &object);
+  void* token = registry.AddBorrowed(ObjectKind::kDocument, &object);
   auto bits = reinterpret_cast<std::uintptr_t>(token);
   for (std::uintptr_t other :
        {bits + 2, bits + 4096, bits | (std::uintptr_t{1} << 40), ~bits | 1}) {
     EXPECT_EQ(registry.Find(reinterpret_cast<void*>(other), ObjectKind::kDocument), nullptr);
   }
+}
+
+// An owned object lives while the registry or a method holds a share, and its
+// destructor may remove the tokens of what it lent out.
+TEST(LiveObjects, SharesKeepAnObjectAliveAndItsDestructorMayRemoveTokens) {
+  LiveObjects registry;
+  struct Owner {
+    LiveObjects& registry;
+    void* lent;
+    bool& destroyed;
+    ~Owner() {
+      EXPECT_TRUE(registry.Remove(lent, ObjectKind::kEntity));
+      destroyed = true;
+    }
+  };
+  int part = 0;
+  bool destroyed = false;
+  void* lent = registry.AddBorrowed(ObjectKind::kEntity, &part);
+  void* token =
+      registry.Add(ObjectKind::kDocument, std::make_shared<Owner>(registry, lent, destroyed));
+  EXPECT_EQ(registry.Share(lent, ObjectKind::kEntity), nullptr);  // borrowed: no share
+  std::shared_ptr<void> running = registry.Share(token, ObjectKind::kDocument);
+  ASSERT_NE(running, nullptr);
+  EXPECT_TRUE(registry.Remove(token, ObjectKind::kDocument));
+  EXPECT_FALSE(destroyed);
+  EXPECT_EQ(registry.Find(token, ObjectKind::kDocument), nullptr);
+  running.reset();
+  EXPECT_TRUE(destroyed);
+  EXPECT_EQ(registry.Find(lent, ObjectKind::kEntity), nullptr);
+  EXPECT_EQ(registry.Count(), 0u);
 }
 
 }  // namespace

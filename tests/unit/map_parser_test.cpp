@@ -9,31 +9,30 @@
 namespace mapwright::testing {
 namespace {
 
-VMFDocument& Parsed(VMFDocument& document, const std::string& text,
+MapDocument& Parsed(MapDocument& document, const std::string& text,
                     RecordingReporter* reporter = nullptr) {
   ParseMap(document, text.c_str(), reporter);
   return document;
 }
 
 TEST(MapParser, SampleMap) {
-  VMFDocument document;
+  MapDocument document;
   RecordingReporter reporter;
   Parsed(document, kSampleMap, &reporter);
   EXPECT_EQ(WorldKeysOf(document), (Pairs{{"id", "1"}, {"classname", "worldspawn"}}));
   ASSERT_EQ(document.EntityCount(), 1u);
-  const VMFEntity& relay = document.Entity(0);
+  const MapEntity& relay = document.Entity(0);
   EXPECT_EQ(KeysOf(relay),
             (Pairs{{"id", "2"}, {"classname", "logic_relay"}, {"targetname", "relay1"}}));
   EXPECT_EQ(relay.id, 2);
   EXPECT_STREQ(relay.classname, "logic_relay");
   EXPECT_STREQ(relay.targetname, "relay1");
-  EXPECT_TRUE(relay.hasTargetname);
   EXPECT_EQ(ConnectionsOf(relay), std::vector<std::string>{"OnTrigger|door1|,|Open,,0,-1"});
   EXPECT_TRUE(reporter.reports.empty());
 }
 
 TEST(MapParser, EmptyTextAndWorldOnly) {
-  VMFDocument document;
+  MapDocument document;
   EXPECT_EQ(Parsed(document, "").EntityCount(), 0u);
   Parsed(document, "world { \"a\" \"1\" \"b\" \"2\" }");
   EXPECT_EQ(WorldKeysOf(document), (Pairs{{"a", "1"}, {"b", "2"}}));
@@ -41,7 +40,7 @@ TEST(MapParser, EmptyTextAndWorldOnly) {
 }
 
 TEST(MapParser, NestedSolidsAreDroppedAndTheEntityResumes) {
-  VMFDocument document;
+  MapDocument document;
   Parsed(document, R"vmf(entity
 {
 "id" "3"
@@ -60,11 +59,11 @@ side
 }
 
 TEST(MapParser, DuplicateKeysAreKeptAndTheLastOneSetsTheField) {
-  VMFDocument document;
+  MapDocument document;
   Parsed(document,
          "entity\n{\n\"classname\" \"a\"\n\"targetname\" \"t1\"\n\"classname\" "
          "\"b\"\n\"targetname\" \"t2\"\n}");
-  const VMFEntity& entity = document.Entity(0);
+  const MapEntity& entity = document.Entity(0);
   EXPECT_EQ(entity.KeyCount(), 4u);
   EXPECT_STREQ(entity.classname, "b");
   EXPECT_STREQ(entity.targetname, "t2");
@@ -72,19 +71,12 @@ TEST(MapParser, DuplicateKeysAreKeptAndTheLastOneSetsTheField) {
 }
 
 TEST(MapParser, EntityWithoutNameClassOrId) {
-  VMFDocument document;
+  MapDocument document;
   Parsed(document, "entity\n{\n\"origin\" \"0 0 0\"\n}");
-  const VMFEntity& entity = document.Entity(0);
-  EXPECT_FALSE(entity.hasTargetname);
+  const MapEntity& entity = document.Entity(0);
   EXPECT_STREQ(entity.targetname, "");
   EXPECT_STREQ(entity.classname, "");
   EXPECT_EQ(entity.id, 0);
-}
-
-TEST(MapParser, EmptyTargetnameStillSetsTheFlag) {
-  VMFDocument document;
-  Parsed(document, "entity\n{\n\"targetname\" \"\"\n}");
-  EXPECT_TRUE(document.Entity(0).hasTargetname);
 }
 
 TEST(MapParser, IdsConvertAsAtoi) {
@@ -96,13 +88,13 @@ TEST(MapParser, IdsConvertAsAtoi) {
   EXPECT_EQ(ParseEntityId("4294967297"), 1);             // the low 32 bits
   EXPECT_EQ(ParseEntityId("99999999999999999999"), -1);  // saturated, then the low 32 bits
   EXPECT_EQ(ParseEntityId("-99999999999999999999"), 0);
-  VMFDocument document;
+  MapDocument document;
   Parsed(document, "entity\n{\n\"id\" \"12abc\"\n}");
   EXPECT_EQ(document.Entity(0).id, 12);
 }
 
 TEST(MapParser, ConnectionSplitAndReport) {
-  VMFDocument document;
+  MapDocument document;
   RecordingReporter reporter;
   Parsed(document,
          "entity\n{\nconnections\n{\n\"OnA\" \",Open\"\n\"OnB\" \"door1\"\n\"OnC\" "
@@ -119,7 +111,7 @@ TEST(MapParser, ConnectionSplitAndReport) {
 }
 
 TEST(MapParser, LongTextsAreStoredWholeUpToTheReaderLimit) {
-  VMFDocument document;
+  MapDocument document;
   RecordingReporter reporter;
   std::string value(504, 'p');
   std::string key(300, 'k');
@@ -139,7 +131,7 @@ TEST(MapParser, LongTextsAreStoredWholeUpToTheReaderLimit) {
 }
 
 TEST(MapParser, QuotedBlockNamesAndLostBraces) {
-  VMFDocument document;
+  MapDocument document;
   Parsed(document, "\"entity\"\n{\n\"id\" \"5\"\n}");
   ASSERT_EQ(document.EntityCount(), 1u);
   EXPECT_EQ(document.Entity(0).id, 5);
@@ -149,13 +141,13 @@ TEST(MapParser, QuotedBlockNamesAndLostBraces) {
 }
 
 TEST(MapParser, CommentOrNumberBetweenKeyAndValueDropsBoth) {
-  VMFDocument document;
+  MapDocument document;
   Parsed(document, "entity\n{\n\"a\" // note\n\"b\" \"c\"\n\"d\" 5 \"e\" \"f\"\n}");
   EXPECT_EQ(KeysOf(document.Entity(0)), (Pairs{{"b", "c"}, {"e", "f"}}));
 }
 
 TEST(MapParser, SecondParseReplacesTheFirst) {
-  VMFDocument document;
+  MapDocument document;
   Parsed(document, kSampleMap);
   Parsed(document, "entity\n{\n\"id\" \"9\"\n}");
   ASSERT_EQ(document.EntityCount(), 1u);
@@ -164,13 +156,13 @@ TEST(MapParser, SecondParseReplacesTheFirst) {
 }
 
 TEST(MapParser, TextEndingInsideABlockKeepsWhatWasRead) {
-  VMFDocument document;
+  MapDocument document;
   Parsed(document, "entity\n{\n\"id\" \"1\"\nsolid\n{\n\"x\" \"y\"");
   EXPECT_EQ(KeysOf(document.Entity(0)), (Pairs{{"id", "1"}}));
 }
 
 TEST(MapParser, TokenErrorStopsQuietly) {
-  VMFDocument document;
+  MapDocument document;
   Parsed(document, "entity\n{\n\"id\" \"1\"\n}\n1-2\nentity\n{\n}");
   EXPECT_EQ(document.EntityCount(), 1u);
 }
@@ -180,14 +172,14 @@ TEST(MapParser, DeepNestingAndStrayClosingBraces) {
   for (int depth = 0; depth < 8; ++depth) text += "level" + std::to_string(depth) + "\n{\n";
   for (int depth = 0; depth < 8; ++depth) text += "\"deep\" \"x\"\n}\n";
   text += "\"back\" \"in entity\"\n}\n}\n}\nworld\n{\n\"w\" \"1\"\n}";
-  VMFDocument document;
+  MapDocument document;
   Parsed(document, text);
   EXPECT_EQ(KeysOf(document.Entity(0)), (Pairs{{"back", "in entity"}}));
   EXPECT_EQ(WorldKeysOf(document), (Pairs{{"w", "1"}}));
 }
 
 TEST(MapParser, CurrentEntityOutlivesItsBlock) {
-  VMFDocument document;
+  MapDocument document;
   Parsed(document,
          "entity\n{\n\"id\" \"1\"\n}\nworld\n{\nconnections\n{\n\"OnX\" \"t,p\"\n}\n}\n"
          "connections\n{\n\"OnY\" \"u,q\"\n}");
@@ -196,7 +188,7 @@ TEST(MapParser, CurrentEntityOutlivesItsBlock) {
 }
 
 TEST(MapParser, ConnectionsBeforeAnyEntityAreDroppedWithoutReport) {
-  VMFDocument document;
+  MapDocument document;
   RecordingReporter reporter;
   Parsed(document, "connections\n{\n\"On\" \"nocomma\"\n\"On\" \"a,b\"\n}", &reporter);
   EXPECT_EQ(document.EntityCount(), 0u);
@@ -204,7 +196,7 @@ TEST(MapParser, ConnectionsBeforeAnyEntityAreDroppedWithoutReport) {
 }
 
 TEST(MapParser, ParseFromInsideAReportStopsTheOuterParse) {
-  VMFDocument document;
+  MapDocument document;
   RecordingReporter reporter;
   reporter.onReport = [&] {
     reporter.onReport = nullptr;
@@ -220,7 +212,7 @@ TEST(MapParser, ParseFromInsideAReportStopsTheOuterParse) {
 }
 
 TEST(MapParser, EntitiesCreatedFromInsideAReportDoNotDisturbTheParse) {
-  VMFDocument document;
+  MapDocument document;
   RecordingReporter reporter;
   reporter.onReport = [&] {
     for (int i = 0; i < 100; ++i) document.AddEntity();

@@ -24,7 +24,7 @@ class RecordingReporter final : public ParseReporter {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-inline Pairs KeysOf(const VMFEntity& entity) {
+inline Pairs KeysOf(const MapEntity& entity) {
   Pairs pairs;
   for (std::size_t i = 0; i < entity.KeyCount(); ++i) {
     pairs.emplace_back(entity.Key(i).key, entity.Key(i).value);
@@ -32,7 +32,7 @@ inline Pairs KeysOf(const VMFEntity& entity) {
   return pairs;
 }
 
-inline Pairs WorldKeysOf(const VMFDocument& document) {
+inline Pairs WorldKeysOf(const MapDocument& document) {
   Pairs pairs;
   for (std::size_t i = 0; i < document.WorldKeyCount(); ++i) {
     pairs.emplace_back(document.WorldKey(i).key, document.WorldKey(i).value);
@@ -40,7 +40,7 @@ inline Pairs WorldKeysOf(const VMFDocument& document) {
   return pairs;
 }
 
-inline std::vector<std::string> ConnectionsOf(const VMFEntity& entity) {
+inline std::vector<std::string> ConnectionsOf(const MapEntity& entity) {
   std::vector<std::string> texts;
   for (std::size_t i = 0; i < entity.ConnectionCount(); ++i) {
     const Connection& c = entity.GetConnection(i);

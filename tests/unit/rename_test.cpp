@@ -11,26 +11,25 @@ namespace {
 
 class Rename : public ::testing::Test {
  protected:
-  VMFEntity& Named(const std::string& name) {
-    VMFEntity& entity = document.AddEntity();
+  MapEntity& Named(const std::string& name) {
+    MapEntity& entity = document.AddEntity();
     entity.AddKey("targetname", name);
     entity.targetname = entity.Key(0).value;
-    entity.hasTargetname = true;
     return entity;
   }
-  VMFEntity& Targeting(const std::string& target) {
-    VMFEntity& entity = document.AddEntity();
+  MapEntity& Targeting(const std::string& target) {
+    MapEntity& entity = document.AddEntity();
     entity.AddConnection("OnTrigger", {target, "Open,,0,-1", ','});
     return entity;
   }
-  static std::string Target(const VMFEntity& entity) { return entity.GetConnection(0).target; }
+  static std::string Target(const MapEntity& entity) { return entity.GetConnection(0).target; }
 
-  VMFDocument document;
+  MapDocument document;
 };
 
 TEST_F(Rename, NameAndReferencesFollow) {
-  VMFEntity& door = Named("door");
-  VMFEntity& button = Targeting("door");
+  MapEntity& door = Named("door");
+  MapEntity& button = Targeting("door");
   RenameEntities(document, 2);
   EXPECT_STREQ(door.targetname, "door2");
   EXPECT_EQ(KeysOf(door), (Pairs{{"targetname", "door2"}}));
@@ -39,9 +38,9 @@ TEST_F(Rename, NameAndReferencesFollow) {
 }
 
 TEST_F(Rename, SharedNamesGetTheSuffixOnce) {
-  VMFEntity& a = Named("lamp");
-  VMFEntity& b = Named("lamp");
-  VMFEntity& other = document.AddEntity();
+  MapEntity& a = Named("lamp");
+  MapEntity& b = Named("lamp");
+  MapEntity& other = document.AddEntity();
   other.AddKey("light", "lamp");
   RenameEntities(document, 5);
   EXPECT_STREQ(a.targetname, "lamp5");
@@ -51,10 +50,10 @@ TEST_F(Rename, SharedNamesGetTheSuffixOnce) {
 
 TEST_F(Rename, OnlyExactMatchesChange) {
   Named("door");
-  VMFEntity& near = Targeting("doorway");
-  VMFEntity& upper = Targeting("Door");
-  VMFEntity& unknown = Targeting("gate");
-  VMFEntity& unnamed = document.AddEntity();
+  MapEntity& near = Targeting("doorway");
+  MapEntity& upper = Targeting("Door");
+  MapEntity& unknown = Targeting("gate");
+  MapEntity& unnamed = document.AddEntity();
   unnamed.AddKey("door", "x");  // a key is never rewritten
   unnamed.AddConnection("door", {"t", "door", ','});
   RenameEntities(document, 1);
@@ -67,7 +66,7 @@ TEST_F(Rename, OnlyExactMatchesChange) {
 
 TEST_F(Rename, ValuesInUnnamedEntitiesChangeButWorldClassAndIdDoNot) {
   Named("door").classname = "door";
-  VMFEntity& unnamed = document.AddEntity();
+  MapEntity& unnamed = document.AddEntity();
   unnamed.AddKey("parent", "door");
   unnamed.classname = "door";
   unnamed.id = 3;
@@ -77,11 +76,11 @@ TEST_F(Rename, ValuesInUnnamedEntitiesChangeButWorldClassAndIdDoNot) {
   EXPECT_STREQ(unnamed.classname, "door");
   EXPECT_STREQ(document.Entity(0).classname, "door");
   EXPECT_EQ(WorldKeysOf(document), (Pairs{{"note", "door"}}));
-  EXPECT_FALSE(unnamed.hasTargetname);
+  EXPECT_STREQ(unnamed.targetname, "");
 }
 
 TEST_F(Rename, SuffixTexts) {
-  VMFEntity& entity = Named("n");
+  MapEntity& entity = Named("n");
   RenameEntities(document, 0);
   EXPECT_STREQ(entity.targetname, "n0");
   RenameEntities(document, -1);
@@ -92,8 +91,8 @@ TEST_F(Rename, SuffixTexts) {
 }
 
 TEST_F(Rename, CallsAddUp) {
-  VMFEntity& door = Named("door");
-  VMFEntity& button = Targeting("door");
+  MapEntity& door = Named("door");
+  MapEntity& button = Targeting("door");
   RenameEntities(document, 2);
   RenameEntities(document, 3);
   EXPECT_STREQ(door.targetname, "door23");
@@ -101,10 +100,10 @@ TEST_F(Rename, CallsAddUp) {
 }
 
 TEST_F(Rename, AReferenceGetsTheSuffixAtMostOnce) {
-  VMFEntity& door = Named("door");
-  VMFEntity& door2 = Named("door2");
-  VMFEntity& a = Targeting("door");
-  VMFEntity& b = Targeting("door2");
+  MapEntity& door = Named("door");
+  MapEntity& door2 = Named("door2");
+  MapEntity& a = Targeting("door");
+  MapEntity& b = Targeting("door2");
   RenameEntities(document, 2);
   EXPECT_STREQ(door.targetname, "door2");
   EXPECT_STREQ(door.Key(0).value, "door2");
@@ -114,9 +113,9 @@ TEST_F(Rename, AReferenceGetsTheSuffixAtMostOnce) {
 }
 
 TEST_F(Rename, EmptyNamesTakeNoPart) {
-  VMFEntity& empty = Named("");
+  MapEntity& empty = Named("");
   Named("door");
-  VMFEntity& blank = Targeting("");
+  MapEntity& blank = Targeting("");
   blank.AddKey("message", "");
   RenameEntities(document, 4);
   EXPECT_STREQ(empty.targetname, "");
@@ -126,19 +125,19 @@ TEST_F(Rename, EmptyNamesTakeNoPart) {
 }
 
 TEST_F(Rename, NothingNamedChangesNothing) {
-  VMFEntity& entity = Targeting("door");
+  MapEntity& entity = Targeting("door");
   RenameEntities(document, 2);
   EXPECT_EQ(Target(entity), "door");
-  VMFDocument empty;
+  MapDocument empty;
   RenameEntities(empty, 2);
   EXPECT_EQ(empty.EntityCount(), 0u);
 }
 
 TEST_F(Rename, LongAndManyNames) {
   std::string longName(500, 'n');
-  VMFEntity& entity = Named(longName);
+  MapEntity& entity = Named(longName);
   for (int i = 0; i < 5000; ++i) Named("e" + std::to_string(i));
-  VMFEntity& last = Targeting("e4999");
+  MapEntity& last = Targeting("e4999");
   RenameEntities(document, 7);
   EXPECT_EQ(std::string(entity.targetname), longName + "7");
   EXPECT_EQ(Target(last), "e49997");

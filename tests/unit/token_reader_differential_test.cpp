@@ -23,7 +23,7 @@ std::string RandomText(std::mt19937& random, std::size_t size) {
 }
 
 void ExpectSameTokens(const std::string& text, int limit) {
-  PlainTokenReader fast(text.c_str());
+  InPlaceTokenReader fast(text.c_str());
   ReferenceTokenReader reference(text.c_str());
   std::vector<char> fastBuffer(static_cast<std::size_t>(limit) + 1);
   std::vector<char> referenceBuffer(static_cast<std::size_t>(limit) + 1);
@@ -79,7 +79,7 @@ TEST(TokenReaderDifferential, InPlaceTokensEqualCopiedTokens) {
   std::mt19937 random(99);
   for (int round = 0; round < 2000; ++round) {
     std::string text = RandomText(random, random() % 80);
-    PlainTokenReader inPlace(text.c_str());
+    InPlaceTokenReader inPlace(text.c_str());
     ReferenceTokenReader reference(text.c_str());
     char buffer[8];
     for (;;) {

@@ -12,7 +12,7 @@ namespace {
 using Token = std::pair<TokenType, std::string>;
 
 std::vector<Token> ReadAll(const std::string& text, int limit = 2048) {
-  PlainTokenReader reader(text.c_str());
+  InPlaceTokenReader reader(text.c_str());
   std::vector<char> buffer(static_cast<std::size_t>(limit) + 1);
   std::vector<Token> tokens;
   for (int guard = 0; guard < 100000; ++guard) {
@@ -96,7 +96,7 @@ TEST(TokenReader, Numbers) {
 
 TEST(TokenReader, MinusInsideANumberIsAnErrorAndReadingGoesOn) {
   std::string text = "1-2";
-  PlainTokenReader reader(text.c_str());
+  InPlaceTokenReader reader(text.c_str());
   char buffer[16] = "junk";
   EXPECT_EQ(reader.ReadToken(buffer, 15), TOKEN_ERROR);
   EXPECT_STREQ(buffer, "");
@@ -109,7 +109,7 @@ TEST(TokenReader, NumberCutAtLimitLosesOneCharacter) {
             (std::vector<Token>{Tok(TOKEN_NUMBER, "123"), Tok(TOKEN_NUMBER, "5")}));
   // A '-' right after the limit-th character is still an error.
   std::string text = "123-";
-  PlainTokenReader reader(text.c_str());
+  InPlaceTokenReader reader(text.c_str());
   char buffer[8];
   EXPECT_EQ(reader.ReadToken(buffer, 3), TOKEN_ERROR);
 }
@@ -144,7 +144,7 @@ TEST(TokenReader, BlockComments) {
 
 TEST(TokenReader, EofRepeatsAndTheCursorStaysOnTheTerminator) {
   for (std::string text : {"", "abc", "\"abc", "\"abcdef", "/*x", "//x", "12", "+"}) {
-    PlainTokenReader reader(text.c_str());
+    InPlaceTokenReader reader(text.c_str());
     char buffer[5];
     while (reader.ReadToken(buffer, 4) != TOKEN_EOF) {
     }

@@ -1,7 +1,7 @@
 // The one module-wide pointer to the host's scripting interface: set by
 // gmod_open, cleared by gmod_close.
-#ifndef MAPWRIGHT_MODULE_HOST_POINTER_H
-#define MAPWRIGHT_MODULE_HOST_POINTER_H
+#ifndef MAPWRIGHT_BINDINGS_HOST_POINTER_H
+#define MAPWRIGHT_BINDINGS_HOST_POINTER_H
 
 #include "mapwright/script_host.h"
 

@@ -1,8 +1,8 @@
 // The script object over one entity of a document: the methods of the
 // "VMFEntity" metatable. A handle borrows its entity; it dies when the
 // document is parsed again or collected.
-#ifndef MAPWRIGHT_MAP_ENTITY_OBJECT_H
-#define MAPWRIGHT_MAP_ENTITY_OBJECT_H
+#ifndef MAPWRIGHT_BINDINGS_ENTITY_OBJECT_H
+#define MAPWRIGHT_BINDINGS_ENTITY_OBJECT_H
 
 #include "mapwright/script_host.h"
 

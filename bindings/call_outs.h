@@ -1,7 +1,7 @@
 // The module's two calls into script functions. Both look their function up
 // anew on every call, so scripts may replace it at any time.
-#ifndef MAPWRIGHT_MODULE_CALL_OUTS_H
-#define MAPWRIGHT_MODULE_CALL_OUTS_H
+#ifndef MAPWRIGHT_BINDINGS_CALL_OUTS_H
+#define MAPWRIGHT_BINDINGS_CALL_OUTS_H
 
 #include <string>
 #include <string_view>

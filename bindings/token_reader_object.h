@@ -1,7 +1,7 @@
 // The script object over a token reader: Mapwright.TokenReader(text) and the
 // methods of the "TokenReader" metatable.
-#ifndef MAPWRIGHT_TOKENIZER_TOKEN_READER_OBJECT_H
-#define MAPWRIGHT_TOKENIZER_TOKEN_READER_OBJECT_H
+#ifndef MAPWRIGHT_BINDINGS_TOKEN_READER_OBJECT_H
+#define MAPWRIGHT_BINDINGS_TOKEN_READER_OBJECT_H
 
 #include "mapwright/script_host.h"
 

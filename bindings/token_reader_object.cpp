@@ -1,9 +1,9 @@
-#include "tokenizer/token_reader_object.h"
+#include "bindings/token_reader_object.h"
 
 #include <memory>
 #include <string>
 
-#include "module/script_values.h"
+#include "bindings/script_values.h"
 #include "tokenizer/token_reader.h"
 
 namespace mapwright {
@@ -16,14 +16,14 @@ constexpr int kScriptTokenLimit = 2048;
 struct ReaderObject {
   explicit ReaderObject(std::string_view source) : text(source), reader(text.c_str()) {}
   const std::string text;
-  PlainTokenReader reader;
+  InPlaceTokenReader reader;
 };
 
 }  // namespace
 
 int NewTokenReader(ScriptHost& host) {
   PushNewObject(host, ObjectKind::kTokenReader, kTokenReaderMeta,
-                std::make_unique<ReaderObject>(StringArg(host, 1)));
+                std::make_shared<ReaderObject>(StringArg(host, 1)));
   return 1;
 }
 
@@ -38,8 +38,7 @@ int TokenReaderReadToken(ScriptHost& host) {
 }
 
 int TokenReaderCollect(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  delete static_cast<ReaderObject*>(TheLiveObjects().Remove(token, ObjectKind::kTokenReader));
+  TheLiveObjects().Remove(host.GetUserDataArg(1), ObjectKind::kTokenReader);
   return 0;
 }
 

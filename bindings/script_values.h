@@ -1,22 +1,25 @@
 // Reading arguments and pushing results, shared by every native function.
-#ifndef MAPWRIGHT_MODULE_SCRIPT_VALUES_H
-#define MAPWRIGHT_MODULE_SCRIPT_VALUES_H
+#ifndef MAPWRIGHT_BINDINGS_SCRIPT_VALUES_H
+#define MAPWRIGHT_BINDINGS_SCRIPT_VALUES_H
 
 #include <cstddef>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
+#include "bindings/live_objects.h"
+#include "bindings/metatables.h"
 #include "mapwright/script_host.h"
-#include "module/live_objects.h"
-#include "module/metatables.h"
 
 namespace mapwright {
 
 // The argument's text; the empty text when the host has none.
 std::string_view StringArg(ScriptHost& host, int index);
 
-// An index argument inside 0..count-1; false for any other value.
-bool IndexArg(ScriptHost& host, int position, std::size_t count, std::size_t& index);
+// An index argument inside 0..count-1; nothing for any other value.
+[[nodiscard]] std::optional<std::size_t> IndexArg(ScriptHost& host, int position,
+                                                  std::size_t count);
 
 template <typename T>
 T* ObjectArg(ScriptHost& host, int index, ObjectKind kind) {
@@ -25,25 +28,26 @@ T* ObjectArg(ScriptHost& host, int index, ObjectKind kind) {
 
 // Pushes a count as a number; returns the count of results, 1.
 int PushCount(ScriptHost& host, std::size_t count);
-// Pushes two texts, such as a key and its value; returns 2.
-int PushTwoTexts(ScriptHost& host, const char* first, const char* second);
+// Pushes two texts, such as a key and its value; returns 2. The texts are
+// the caller's copies: the first push may run a collection that frees what
+// they were copied from.
+int PushTwoTexts(ScriptHost& host, const std::string& first, const std::string& second);
 
 // Pushes a new userdata holding token, with the named metatable.
 void PushObject(ScriptHost& host, const MetaTableName& meta, void* token);
 
 // Hands a new native object to the script: registers it and pushes its
-// userdata. Should the host fail to push it, the object is freed again.
+// userdata. Should the host fail to push it, the registry lets it go again.
 template <typename T>
 void PushNewObject(ScriptHost& host, ObjectKind kind, const MetaTableName& meta,
-                   std::unique_ptr<T> object) {
-  void* token = TheLiveObjects().Add(kind, object.get());
+                   std::shared_ptr<T> object) {
+  void* token = TheLiveObjects().Add(kind, std::move(object));
   try {
     PushObject(host, meta, token);
   } catch (...) {
     TheLiveObjects().Remove(token, kind);
     throw;
   }
-  object.release();
 }
 
 // Gives a handle back when there is one.

@@ -1,7 +1,8 @@
-#include "module/live_objects.h"
+#include "bindings/live_objects.h"
 
 #include <limits>
 #include <new>
+#include <utility>
 
 namespace mapwright {
 namespace {
@@ -19,7 +20,16 @@ void* MakeToken(std::size_t index, std::uintptr_t generation) {
 
 }  // namespace
 
-void* LiveObjects::Add(ObjectKind kind, void* object) {
+void* LiveObjects::Add(ObjectKind kind, std::shared_ptr<void> object) {
+  void* pointer = object.get();
+  return Place(kind, pointer, std::move(object));
+}
+
+void* LiveObjects::AddBorrowed(ObjectKind kind, void* object) {
+  return Place(kind, object, nullptr);
+}
+
+void* LiveObjects::Place(ObjectKind kind, void* object, std::shared_ptr<void> owned) {
   std::size_t index;
   if (!free_.empty()) {
     index = free_.back();
@@ -31,6 +41,7 @@ void* LiveObjects::Add(ObjectKind kind, void* object) {
   }
   Slot& slot = slots_[index];
   slot.object = object;
+  slot.owned = std::move(owned);
   slot.kind = kind;
   slot.live = true;
   ++live_;
@@ -54,12 +65,19 @@ void* LiveObjects::Find(const void* token, ObjectKind kind) const {
   return slot != nullptr ? slot->object : nullptr;
 }
 
-void* LiveObjects::Remove(const void* token, ObjectKind kind) {
+std::shared_ptr<void> LiveObjects::Share(const void* token, ObjectKind kind) const {
+  const Slot* slot = SlotOf(token, kind);
+  return slot != nullptr ? slot->owned : nullptr;
+}
+
+bool LiveObjects::Remove(const void* token, ObjectKind kind) {
   const Slot* found = SlotOf(token, kind);
-  if (found == nullptr) return nullptr;
+  if (found == nullptr) return false;
   std::size_t index = static_cast<std::size_t>(found - slots_.data());
   Slot& slot = slots_[index];
-  void* object = slot.object;
+  // The share is dropped last, when the registry is consistent again: the
+  // object's destructor may remove tokens of its own.
+  std::shared_ptr<void> dropped = std::move(slot.owned);
   slot.object = nullptr;
   slot.live = false;
   --live_;
@@ -67,7 +85,19 @@ void* LiveObjects::Remove(const void* token, ObjectKind kind) {
     ++slot.generation;
     free_.push_back(index);
   }
-  return object;
+  return true;
+}
+
+// Objects a script still holds when the module is unloaded go last, when the
+// registry is empty: their destructors may remove tokens of their own.
+LiveObjects::~LiveObjects() {
+  std::vector<std::shared_ptr<void>> owned;
+  for (Slot& slot : slots_) {
+    if (slot.owned != nullptr) owned.push_back(std::move(slot.owned));
+  }
+  slots_.clear();
+  free_.clear();
+  live_ = 0;
 }
 
 LiveObjects& TheLiveObjects() {

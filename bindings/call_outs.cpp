@@ -1,6 +1,6 @@
-#include "module/call_outs.h"
+#include "bindings/call_outs.h"
 
-#include "module/script_values.h"
+#include "bindings/script_values.h"
 
 namespace mapwright {
 

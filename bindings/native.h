@@ -1,11 +1,11 @@
 // Adapts a module function taking the host to the host's NativeFunction type.
 // The adapter does nothing once the module is closed, and no C++ exception
 // ever leaves it: the host may be written in C.
-#ifndef MAPWRIGHT_MODULE_NATIVE_H
-#define MAPWRIGHT_MODULE_NATIVE_H
+#ifndef MAPWRIGHT_BINDINGS_NATIVE_H
+#define MAPWRIGHT_BINDINGS_NATIVE_H
 
+#include "bindings/host_pointer.h"
 #include "mapwright/script_host.h"
-#include "module/host_pointer.h"
 
 namespace mapwright {
 

@@ -1,4 +1,4 @@
-#include "module/script_values.h"
+#include "bindings/script_values.h"
 
 namespace mapwright {
 
@@ -7,11 +7,10 @@ std::string_view StringArg(ScriptHost& host, int index) {
   return text == nullptr ? std::string_view() : std::string_view(text);
 }
 
-bool IndexArg(ScriptHost& host, int position, std::size_t count, std::size_t& index) {
+std::optional<std::size_t> IndexArg(ScriptHost& host, int position, std::size_t count) {
   int value = host.GetIntegerArg(position);
-  if (value < 0 || static_cast<std::size_t>(value) >= count) return false;
-  index = static_cast<std::size_t>(value);
-  return true;
+  if (value < 0 || static_cast<std::size_t>(value) >= count) return std::nullopt;
+  return static_cast<std::size_t>(value);
 }
 
 int PushCount(ScriptHost& host, std::size_t count) {
@@ -19,9 +18,9 @@ int PushCount(ScriptHost& host, std::size_t count) {
   return 1;
 }
 
-int PushTwoTexts(ScriptHost& host, const char* first, const char* second) {
-  host.PushString(first);
-  host.PushString(second);
+int PushTwoTexts(ScriptHost& host, const std::string& first, const std::string& second) {
+  host.PushString(first.c_str());
+  host.PushString(second.c_str());
   return 2;
 }
 

@@ -1,10 +1,11 @@
 // One entity of a map: its key/value pairs and output connections, with its
 // name, class and id kept apart from the pairs.
-#ifndef MAPWRIGHT_MAP_VMF_ENTITY_H
-#define MAPWRIGHT_MAP_VMF_ENTITY_H
+#ifndef MAPWRIGHT_MAP_MAP_ENTITY_H
+#define MAPWRIGHT_MAP_MAP_ENTITY_H
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -29,23 +30,22 @@ struct Connection {
   char separator;
 };
 
-// Splits "target<separator>parameters" at its first ESC, or else at its first
-// comma. False when it holds neither.
 struct ConnectionParts {
   std::string_view target;
   std::string_view parameters;
   char separator;
 };
-bool SplitConnectionValue(std::string_view value, ConnectionParts& parts);
+// Splits "target<separator>parameters" at its first ESC, or else at its first
+// comma; nothing when it holds neither.
+std::optional<ConnectionParts> SplitConnectionValue(std::string_view value);
 
-class VMFEntity {
+class MapEntity {
  public:
-  VMFEntity(TextPool& texts, std::size_t index) : texts_(&texts), index_(index) {}
+  MapEntity(TextPool& texts, std::size_t index) : texts_(&texts), index_(index) {}
 
   // The name, class and id are set by the entity's creator; appending pairs
   // never changes them.
   const char* targetname = "";
-  bool hasTargetname = false;
   const char* classname = "";
   std::int32_t id = 0;
 

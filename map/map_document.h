@@ -1,8 +1,8 @@
 // A map in memory: its entities in file order and the pairs of its world
 // block. Entities never move once created, so pointers to them stay valid
 // until the document is cleared or destroyed.
-#ifndef MAPWRIGHT_MAP_VMF_DOCUMENT_H
-#define MAPWRIGHT_MAP_VMF_DOCUMENT_H
+#ifndef MAPWRIGHT_MAP_MAP_DOCUMENT_H
+#define MAPWRIGHT_MAP_MAP_DOCUMENT_H
 
 #include <cstddef>
 #include <cstdint>
@@ -10,22 +10,22 @@
 #include <string_view>
 #include <vector>
 
+#include "map/map_entity.h"
 #include "map/text_pool.h"
-#include "map/vmf_entity.h"
 
 namespace mapwright {
 
-class VMFDocument {
+class MapDocument {
  public:
-  VMFDocument() = default;
-  VMFDocument(const VMFDocument&) = delete;
-  VMFDocument& operator=(const VMFDocument&) = delete;
+  MapDocument() = default;
+  MapDocument(const MapDocument&) = delete;
+  MapDocument& operator=(const MapDocument&) = delete;
 
   // Appends a new entity without name, class or id.
-  VMFEntity& AddEntity();
+  MapEntity& AddEntity();
   std::size_t EntityCount() const { return entities_.size(); }
-  VMFEntity& Entity(std::size_t i) { return entities_[i]; }
-  const VMFEntity& Entity(std::size_t i) const { return entities_[i]; }
+  MapEntity& Entity(std::size_t i) { return entities_[i]; }
+  const MapEntity& Entity(std::size_t i) const { return entities_[i]; }
 
   void AddWorldKey(std::string_view key, std::string_view value);
   std::size_t WorldKeyCount() const { return worldKeys_.size(); }
@@ -33,9 +33,9 @@ class VMFDocument {
   const KeyValue* FindWorldKey(std::string_view key) const;
 
   // The first entity in list order that matches, or null.
-  VMFEntity* FindByClass(std::string_view classname);
-  VMFEntity* FindByName(std::string_view name);
-  VMFEntity* FindByID(std::int32_t id);
+  MapEntity* FindByClass(std::string_view classname);
+  MapEntity* FindByName(std::string_view name);
+  MapEntity* FindByID(std::int32_t id);
 
   // Destroys every entity and world pair.
   void Clear();
@@ -47,7 +47,7 @@ class VMFDocument {
 
  private:
   TextPool texts_;
-  std::deque<VMFEntity> entities_;
+  std::deque<MapEntity> entities_;
   std::vector<KeyValue> worldKeys_;
   std::uint64_t generation_ = 0;
 };

@@ -1,4 +1,4 @@
-#include "map/vmf_document.h"
+#include "map/map_document.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 namespace mapwright::testing {
 namespace {
 
-TEST(VMFDocument, EmptyDocumentFindsNothing) {
-  VMFDocument document;
+TEST(MapDocument, EmptyDocumentFindsNothing) {
+  MapDocument document;
   EXPECT_EQ(document.EntityCount(), 0u);
   EXPECT_EQ(document.WorldKeyCount(), 0u);
   EXPECT_EQ(document.FindByClass(""), nullptr);
@@ -19,15 +19,14 @@ TEST(VMFDocument, EmptyDocumentFindsNothing) {
   EXPECT_EQ(document.FindWorldKey(""), nullptr);
 }
 
-TEST(VMFDocument, SearchesReturnTheFirstExactMatch) {
-  VMFDocument document;
-  VMFEntity& first = document.AddEntity();
+TEST(MapDocument, SearchesReturnTheFirstExactMatch) {
+  MapDocument document;
+  MapEntity& first = document.AddEntity();
   first.classname = document.Texts().Store("logic_relay");
   first.id = 5;
-  VMFEntity& second = document.AddEntity();
+  MapEntity& second = document.AddEntity();
   second.classname = document.Texts().Store("logic_relay");
   second.targetname = document.Texts().Store("named");
-  second.hasTargetname = true;
   second.id = 5;
   EXPECT_EQ(document.FindByClass("logic_relay"), &first);
   EXPECT_EQ(document.FindByClass("Logic_Relay"), nullptr);
@@ -37,14 +36,13 @@ TEST(VMFDocument, SearchesReturnTheFirstExactMatch) {
   EXPECT_EQ(document.FindByName(""), &first);  // an unnamed entity has the empty name
 }
 
-TEST(VMFDocument, AddKeyChangesNoField) {
-  VMFDocument document;
-  VMFEntity& entity = document.AddEntity();
+TEST(MapDocument, AddKeyChangesNoField) {
+  MapDocument document;
+  MapEntity& entity = document.AddEntity();
   entity.AddKey("targetname", "door2");
   entity.AddKey("classname", "light");
   entity.AddKey("id", "9");
   EXPECT_EQ(entity.KeyCount(), 3u);
-  EXPECT_FALSE(entity.hasTargetname);
   EXPECT_STREQ(entity.targetname, "");
   EXPECT_STREQ(entity.classname, "");
   EXPECT_EQ(entity.id, 0);
@@ -53,9 +51,9 @@ TEST(VMFDocument, AddKeyChangesNoField) {
   EXPECT_STREQ(entity.FindKey("targetname")->value, "door2");
 }
 
-TEST(VMFDocument, EntitiesNeverMoveAndTextsStayWhole) {
-  VMFDocument document;
-  VMFEntity& first = document.AddEntity();
+TEST(MapDocument, EntitiesNeverMoveAndTextsStayWhole) {
+  MapDocument document;
+  MapEntity& first = document.AddEntity();
   std::string longValue(5000, 'v');
   first.AddKey("k", longValue);
   for (int i = 0; i < 10000; ++i) document.AddEntity().AddKey("n", std::to_string(i));
@@ -65,8 +63,8 @@ TEST(VMFDocument, EntitiesNeverMoveAndTextsStayWhole) {
   EXPECT_EQ(document.Entity(42).Index(), 42u);
 }
 
-TEST(VMFDocument, ClearEmptiesBothListsAndStartsAgainAtZero) {
-  VMFDocument document;
+TEST(MapDocument, ClearEmptiesBothListsAndStartsAgainAtZero) {
+  MapDocument document;
   document.AddEntity();
   document.AddWorldKey("a", "b");
   std::uint64_t generation = document.Generation();
@@ -78,27 +76,29 @@ TEST(VMFDocument, ClearEmptiesBothListsAndStartsAgainAtZero) {
 }
 
 TEST(ConnectionValue, SplitsAtFirstEscapeElseFirstComma) {
-  ConnectionParts parts;
-  ASSERT_TRUE(SplitConnectionValue("door1,Open,,0,-1", parts));
-  EXPECT_EQ(parts.target, "door1");
-  EXPECT_EQ(parts.parameters, "Open,,0,-1");
-  EXPECT_EQ(parts.separator, ',');
-  ASSERT_TRUE(
-      SplitConnectionValue("a,b\x1b"
-                           "c\x1b"
-                           "d",
-                           parts));
-  EXPECT_EQ(parts.target, "a,b");
-  EXPECT_EQ(parts.parameters,
+  std::optional<ConnectionParts> parts = SplitConnectionValue("door1,Open,,0,-1");
+  ASSERT_TRUE(parts);
+  EXPECT_EQ(parts->target, "door1");
+  EXPECT_EQ(parts->parameters, "Open,,0,-1");
+  EXPECT_EQ(parts->separator, ',');
+  parts = SplitConnectionValue(
+      "a,b\x1b"
+      "c\x1b"
+      "d");
+  ASSERT_TRUE(parts);
+  EXPECT_EQ(parts->target, "a,b");
+  EXPECT_EQ(parts->parameters,
             "c\x1b"
             "d");
-  EXPECT_EQ(parts.separator, '\x1b');
-  ASSERT_TRUE(SplitConnectionValue(",Open", parts));
-  EXPECT_EQ(parts.target, "");
-  ASSERT_TRUE(SplitConnectionValue("door1,", parts));
-  EXPECT_EQ(parts.parameters, "");
-  EXPECT_FALSE(SplitConnectionValue("door1", parts));
-  EXPECT_FALSE(SplitConnectionValue("", parts));
+  EXPECT_EQ(parts->separator, '\x1b');
+  parts = SplitConnectionValue(",Open");
+  ASSERT_TRUE(parts);
+  EXPECT_EQ(parts->target, "");
+  parts = SplitConnectionValue("door1,");
+  ASSERT_TRUE(parts);
+  EXPECT_EQ(parts->parameters, "");
+  EXPECT_FALSE(SplitConnectionValue("door1"));
+  EXPECT_FALSE(SplitConnectionValue(""));
 }
 
 }  // namespace

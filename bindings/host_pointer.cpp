@@ -1,4 +1,4 @@
-#include "module/host_pointer.h"
+#include "bindings/host_pointer.h"
 
 namespace mapwright {
 namespace {

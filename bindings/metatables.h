@@ -1,6 +1,6 @@
 // The three script metatables, each fetched by name with a fixed type id.
-#ifndef MAPWRIGHT_MODULE_METATABLES_H
-#define MAPWRIGHT_MODULE_METATABLES_H
+#ifndef MAPWRIGHT_BINDINGS_METATABLES_H
+#define MAPWRIGHT_BINDINGS_METATABLES_H
 
 namespace mapwright {
 

@@ -1,7 +1,7 @@
 // Mapwright.ReadFile(path) and Mapwright.WriteFile(path, text). Paths pass
 // through util.RelativePathToFull first.
-#ifndef MAPWRIGHT_FILEIO_FILE_FUNCTIONS_H
-#define MAPWRIGHT_FILEIO_FILE_FUNCTIONS_H
+#ifndef MAPWRIGHT_BINDINGS_FILE_FUNCTIONS_H
+#define MAPWRIGHT_BINDINGS_FILE_FUNCTIONS_H
 
 #include "mapwright/script_host.h"
 

@@ -1,0 +1,165 @@
+#include "bindings/document_object.h"
+
+#include <memory>
+#include <string>
+
+#include "bindings/call_outs.h"
+#include "bindings/script_values.h"
+#include "map/map_parser.h"
+#include "map/rename.h"
+
+namespace mapwright {
+namespace {
+
+DocumentObject* DocumentArg(ScriptHost& host) {
+  return ObjectArg<DocumentObject>(host, 1, ObjectKind::kDocument);
+}
+
+int PushFound(ScriptHost& host, DocumentObject& owner, MapEntity* entity) {
+  if (entity == nullptr) return 0;
+  PushEntity(host, owner, *entity);
+  return 1;
+}
+
+class ScriptReporter final : public ParseReporter {
+ public:
+  explicit ScriptReporter(ScriptHost& host) : host_(host) {}
+  void Report(const char* kind, const std::string& message) override {
+    ReportParseFailure(host_, kind, message.c_str());
+  }
+
+ private:
+  ScriptHost& host_;
+};
+
+}  // namespace
+
+void* DocumentObject::EntityToken(MapEntity& entity) {
+  std::size_t index = entity.Index();
+  if (index >= entityTokens_.size()) entityTokens_.resize(index + 1, nullptr);
+  void*& token = entityTokens_[index];
+  if (token == nullptr) token = TheLiveObjects().AddBorrowed(ObjectKind::kEntity, &entity);
+  return token;
+}
+
+void DocumentObject::RevokeEntityHandles() {
+  for (void* token : entityTokens_) {
+    if (token != nullptr) TheLiveObjects().Remove(token, ObjectKind::kEntity);
+  }
+  entityTokens_.clear();
+  entityTokens_.shrink_to_fit();
+}
+
+void PushEntity(ScriptHost& host, DocumentObject& owner, MapEntity& entity) {
+  PushObject(host, kEntityMeta, owner.EntityToken(entity));
+}
+
+int NewDocument(ScriptHost& host) {
+  PushNewObject(host, ObjectKind::kDocument, kDocumentMeta, std::make_shared<DocumentObject>());
+  return 1;
+}
+
+// The entity handles die with the script's value, also when a parse of the
+// document still runs and holds it.
+int DocumentCollect(ScriptHost& host) {
+  void* token = host.GetUserDataArg(1);
+  if (auto* owner =
+          static_cast<DocumentObject*>(TheLiveObjects().Find(token, ObjectKind::kDocument))) {
+    owner->RevokeEntityHandles();
+    TheLiveObjects().Remove(token, ObjectKind::kDocument);
+  }
+  return 0;
+}
+
+// The parse may call the script, which may collect the document or parse it
+// again: the share held here keeps it alive until the parse returns.
+int DocumentParse(ScriptHost& host) {
+  void* token = host.GetUserDataArg(1);
+  std::shared_ptr<DocumentObject> owner = std::static_pointer_cast<DocumentObject>(
+      TheLiveObjects().Share(token, ObjectKind::kDocument));
+  if (owner == nullptr) return 0;
+  const char* text = host.GetStringArg(2);
+  owner->RevokeEntityHandles();
+  ScriptReporter reporter(host);
+  ParseMap(owner->document, text != nullptr ? text : "", &reporter);
+  return 0;
+}
+
+int DocumentCreateEntity(ScriptHost& host) {
+  DocumentObject* owner = DocumentArg(host);
+  if (owner == nullptr) return 0;
+  MapDocument& document = owner->document;
+  std::string_view classname = StringArg(host, 2);
+  std::int32_t id = host.GetIntegerArg(3);
+  MapEntity& entity = document.AddEntity();
+  entity.classname = document.Texts().Store(classname);
+  entity.id = id;
+  PushEntity(host, *owner, entity);
+  return 1;
+}
+
+int DocumentRename(ScriptHost& host) {
+  DocumentObject* owner = DocumentArg(host);
+  if (owner == nullptr) return 0;
+  RenameEntities(owner->document, host.GetIntegerArg(2));
+  return 0;
+}
+
+int DocumentEntity(ScriptHost& host) {
+  DocumentObject* owner = DocumentArg(host);
+  if (owner == nullptr) return 0;
+  std::optional<std::size_t> index = IndexArg(host, 2, owner->document.EntityCount());
+  if (!index) return 0;
+  PushEntity(host, *owner, owner->document.Entity(*index));
+  return 1;
+}
+
+int DocumentEntityCount(ScriptHost& host) {
+  DocumentObject* owner = DocumentArg(host);
+  if (owner == nullptr) return 0;
+  return PushCount(host, owner->document.EntityCount());
+}
+
+int DocumentWorldKey(ScriptHost& host) {
+  DocumentObject* owner = DocumentArg(host);
+  if (owner == nullptr) return 0;
+  std::optional<std::size_t> index = IndexArg(host, 2, owner->document.WorldKeyCount());
+  if (!index) return 0;
+  const KeyValue& pair = owner->document.WorldKey(*index);
+  return PushTwoTexts(host, pair.key, pair.value);
+}
+
+int DocumentFindWorldKey(ScriptHost& host) {
+  DocumentObject* owner = DocumentArg(host);
+  if (owner == nullptr) return 0;
+  const char* key = host.GetStringArg(2);
+  const KeyValue* pair = owner->document.FindWorldKey(key != nullptr ? key : "");
+  if (pair == nullptr) return 0;
+  return PushTwoTexts(host, key, pair->value);
+}
+
+int DocumentWorldKeyCount(ScriptHost& host) {
+  DocumentObject* owner = DocumentArg(host);
+  if (owner == nullptr) return 0;
+  return PushCount(host, owner->document.WorldKeyCount());
+}
+
+int DocumentFindByClass(ScriptHost& host) {
+  DocumentObject* owner = DocumentArg(host);
+  if (owner == nullptr) return 0;
+  return PushFound(host, *owner, owner->document.FindByClass(StringArg(host, 2)));
+}
+
+int DocumentFindByName(ScriptHost& host) {
+  DocumentObject* owner = DocumentArg(host);
+  if (owner == nullptr) return 0;
+  return PushFound(host, *owner, owner->document.FindByName(StringArg(host, 2)));
+}
+
+int DocumentFindByID(ScriptHost& host) {
+  DocumentObject* owner = DocumentArg(host);
+  if (owner == nullptr) return 0;
+  return PushFound(host, *owner, owner->document.FindByID(host.GetIntegerArg(2)));
+}
+
+}  // namespace mapwright

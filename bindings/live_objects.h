@@ -1,0 +1,73 @@
+// The registry of native objects that scripts hold.
+//
+// A script value carries a token, never a raw object pointer: the host hands
+// back whatever pointer a value holds, and a value may be of another kind, or
+// outlive its object. A token names a slot and the generation of the slot's
+// current object; its lowest bit is set, so no aligned pointer is ever a
+// token. A slot is reused only under a new generation, and retired when its
+// generations run out, so a token is never issued twice.
+//
+// Lifetimes have one mechanism: shared ownership. The registry holds a share
+// of every object a script owns (token readers, documents) and drops it when
+// the script's value is collected; a method that runs script code takes a
+// share of its own, so the object outlives a collection under its feet. An
+// entity is borrowed from its document, which revokes its token before the
+// entity goes.
+#ifndef MAPWRIGHT_BINDINGS_LIVE_OBJECTS_H
+#define MAPWRIGHT_BINDINGS_LIVE_OBJECTS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace mapwright {
+
+enum class ObjectKind : std::uint8_t { kTokenReader, kDocument, kEntity };
+
+class LiveObjects {
+ public:
+  LiveObjects() = default;
+  ~LiveObjects();
+  LiveObjects(const LiveObjects&) = delete;
+  LiveObjects& operator=(const LiveObjects&) = delete;
+
+  // The token of an object the registry shares in. Throws std::bad_alloc
+  // when no slot is left.
+  [[nodiscard]] void* Add(ObjectKind kind, std::shared_ptr<void> object);
+  // The token of an object owned elsewhere.
+  [[nodiscard]] void* AddBorrowed(ObjectKind kind, void* object);
+
+  // The object behind token when it is alive and of that kind, else null.
+  void* Find(const void* token, ObjectKind kind) const;
+  // A share in the object behind token; empty when Find would give null or
+  // the object is borrowed.
+  std::shared_ptr<void> Share(const void* token, ObjectKind kind) const;
+
+  // Forgets the token and drops the registry's share, which may destroy the
+  // object (and let its destructor remove other tokens). False when the token
+  // was not alive and of that kind.
+  bool Remove(const void* token, ObjectKind kind);
+  std::size_t Count() const { return live_; }
+
+ private:
+  struct Slot {
+    void* object = nullptr;
+    std::shared_ptr<void> owned;
+    std::uintptr_t generation = 0;
+    ObjectKind kind = ObjectKind::kTokenReader;
+    bool live = false;
+  };
+  const Slot* SlotOf(const void* token, ObjectKind kind) const;
+  void* Place(ObjectKind kind, void* object, std::shared_ptr<void> owned);
+
+  std::vector<Slot> slots_;
+  std::vector<std::size_t> free_;
+  std::size_t live_ = 0;
+};
+
+LiveObjects& TheLiveObjects();
+
+}  // namespace mapwright
+
+#endif

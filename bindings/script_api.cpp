@@ -1,0 +1,74 @@
+#include "bindings/script_api.h"
+
+#include "bindings/document_object.h"
+#include "bindings/entity_object.h"
+#include "bindings/file_functions.h"
+#include "bindings/native.h"
+#include "bindings/token_reader_object.h"
+
+namespace mapwright {
+namespace {
+
+constexpr ScriptFunction kLibrary[] = {
+    {"ReadFile", Native<ScriptReadFile>},
+    {"WriteFile", Native<ScriptWriteFile>},
+    {"TokenReader", Native<NewTokenReader>},
+    {"VMF", Native<NewDocument>},
+};
+
+constexpr ScriptNumber kTokenNumbers[] = {
+    {"TOKEN_ERROR", TOKEN_ERROR},   {"TOKEN_NONE", TOKEN_NONE},
+    {"TOKEN_EOF", TOKEN_EOF},       {"TOKEN_OPERATOR", TOKEN_OPERATOR},
+    {"TOKEN_NUMBER", TOKEN_NUMBER}, {"TOKEN_STRING", TOKEN_STRING},
+    {"TOKEN_IDENTIFIER", TOKEN_IDENTIFIER}, {"TOKEN_COMMENT", TOKEN_COMMENT},
+};
+
+constexpr ScriptFunction kTokenReaderMethods[] = {
+    {"ReadToken", Native<TokenReaderReadToken>},
+};
+
+constexpr ScriptFunction kEntityMethods[] = {
+    {"Key", Native<EntityKey>},
+    {"KeyCount", Native<EntityKeyCount>},
+    {"Connection", Native<EntityConnection>},
+    {"ConnectionCount", Native<EntityConnectionCount>},
+    {"Class", Native<EntityClass>},
+    {"ID", Native<EntityID>},
+    {"AddKey", Native<EntityAddKey>},
+    {"AddConnection", Native<EntityAddConnection>},
+    {"FindKey", Native<EntityFindKey>},
+};
+
+constexpr ScriptFunction kDocumentMethods[] = {
+    {"Parse", Native<DocumentParse>},
+    {"CreateEntity", Native<DocumentCreateEntity>},
+    {"Rename", Native<DocumentRename>},
+    {"Entity", Native<DocumentEntity>},
+    {"EntityCount", Native<DocumentEntityCount>},
+    {"WorldKey", Native<DocumentWorldKey>},
+    {"FindWorldKey", Native<DocumentFindWorldKey>},
+    {"WorldKeyCount", Native<DocumentWorldKeyCount>},
+    {"FindByClass", Native<DocumentFindByClass>},
+    {"FindByName", Native<DocumentFindByName>},
+    {"FindByID", Native<DocumentFindByID>},
+};
+
+constexpr ScriptMetaTable kMetaTables[] = {
+    {kTokenReaderMeta, Native<TokenReaderCollect>, kTokenReaderMethods},
+    {kEntityMeta, nullptr, kEntityMethods},
+    {kDocumentMeta, Native<DocumentCollect>, kDocumentMethods},
+};
+
+}  // namespace
+
+std::span<const ScriptFunction> LibraryFunctions() {
+  return kLibrary;
+}
+std::span<const ScriptNumber> TokenNumbers() {
+  return kTokenNumbers;
+}
+std::span<const ScriptMetaTable> MetaTables() {
+  return kMetaTables;
+}
+
+}  // namespace mapwright
