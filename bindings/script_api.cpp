@@ -17,10 +17,14 @@ constexpr ScriptFunction kLibrary[] = {
 };
 
 constexpr ScriptNumber kTokenNumbers[] = {
-    {"TOKEN_ERROR", TOKEN_ERROR},   {"TOKEN_NONE", TOKEN_NONE},
-    {"TOKEN_EOF", TOKEN_EOF},       {"TOKEN_OPERATOR", TOKEN_OPERATOR},
-    {"TOKEN_NUMBER", TOKEN_NUMBER}, {"TOKEN_STRING", TOKEN_STRING},
-    {"TOKEN_IDENTIFIER", TOKEN_IDENTIFIER}, {"TOKEN_COMMENT", TOKEN_COMMENT},
+    {"TOKEN_ERROR", TOKEN_ERROR},
+    {"TOKEN_NONE", TOKEN_NONE},
+    {"TOKEN_EOF", TOKEN_EOF},
+    {"TOKEN_OPERATOR", TOKEN_OPERATOR},
+    {"TOKEN_NUMBER", TOKEN_NUMBER},
+    {"TOKEN_STRING", TOKEN_STRING},
+    {"TOKEN_IDENTIFIER", TOKEN_IDENTIFIER},
+    {"TOKEN_COMMENT", TOKEN_COMMENT},
 };
 
 constexpr ScriptFunction kTokenReaderMethods[] = {

@@ -1,10 +1,12 @@
-// Parse, query and rename any text. Checks: the entity count equals the
-// entity blocks that the token steps open; every entity, pair and connection
-// can be read; each of two renames gives what a plain model of renaming
-// (old names collected first, every equal text suffixed once, empty names
-// left out) predicts.
+// Parse, query and rename any text. Checks: reports do not change what is
+// read, and each names a line of the text; the parse never ends early (an
+// entity written after any text without quotes and comments survives);
+// every entity, pair and connection can be read; each of two renames gives
+// what a plain model of renaming (old names collected first, every equal text
+// suffixed once, empty names left out) predicts.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -13,7 +15,6 @@
 
 #include "map/map_parser.h"
 #include "map/rename.h"
-#include "reference_token_reader.h"
 
 namespace {
 
@@ -23,28 +24,20 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-bool IsWord(mapwright::TokenType type) {
-  return type == mapwright::TOKEN_STRING || type == mapwright::TOKEN_IDENTIFIER;
-}
-
-// Entity blocks opened by the parser's steps: a word, then "{", with the
-// word "entity".
-std::size_t EntityBlocks(const std::string& text) {
-  mapwright::testing::ReferenceTokenReader reader(text.c_str());
-  char first[1024];
-  char second[1024];
-  std::size_t blocks = 0;
-  for (;;) {
-    mapwright::TokenType a = reader.ReadToken(first, 1023);
-    if (a == mapwright::TOKEN_EOF || a == mapwright::TOKEN_ERROR) return blocks;
-    if (!IsWord(a)) continue;
-    mapwright::TokenType b = reader.ReadToken(second, 1023);
-    if (b == mapwright::TOKEN_EOF || b == mapwright::TOKEN_ERROR) return blocks;
-    if (b == mapwright::TOKEN_OPERATOR && second[0] == '{' && std::strcmp(first, "entity") == 0) {
-      ++blocks;
-    }
+class Reports final : public mapwright::ParseReporter {
+ public:
+  explicit Reports(std::size_t lines) : lines_(lines) {}
+  void Report(const char* kind, const std::string& message) override {
+    if (std::strcmp(kind, "Connection") == 0) return;
+    Check(std::strcmp(kind, "Syntax") == 0);
+    unsigned long line = 0;
+    Check(std::sscanf(message.c_str(), "line %lu: ", &line) == 1);
+    Check(line >= 1 && line <= lines_);
   }
-}
+
+ private:
+  std::size_t lines_;
+};
 
 // Every text renaming may touch, with the entity fields, as plain strings.
 struct Snapshot {
@@ -120,10 +113,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::int32_t first = static_cast<std::int8_t>(data[0]);
   std::int32_t second = data[1] == 0xff ? INT32_MIN : static_cast<std::int32_t>(data[1]);
   std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
+  const char* terminated = text.c_str();
+  std::size_t lines = 1;
+  for (const char* p = terminated; *p != '\0'; ++p) lines += *p == '\n' ? 1 : 0;
   MapDocument document;
-  mapwright::ParseMap(document, text.c_str(), nullptr);
-  Check(document.EntityCount() == EntityBlocks(text));
+  Reports reports(lines);
+  mapwright::ParseMap(document, terminated, &reports);
   Snapshot parsed = Take(document);
+
+  // Damage never ends the parse: without strings and comments to swallow it,
+  // an entity after any text is read.
+  std::string plain;
+  for (char c : text) {
+    if (c != '"' && c != '/' && c != '\0') plain += c;
+  }
+  plain += "\nentity\n{\n\"id\" \"77\"\n}\n";
+  MapDocument after;
+  mapwright::ParseMap(after, plain.c_str(), nullptr);
+  Check(after.EntityCount() > 0 && after.Entity(after.EntityCount() - 1).id == 77);
+
+  mapwright::ParseMap(document, terminated, nullptr);
+  Check(Take(document) == parsed);
   for (const Snapshot::Entity& entity : parsed.entities) {
     Check(document.FindByName(entity.name) != nullptr);
     Check(document.FindByClass(entity.classname) != nullptr);

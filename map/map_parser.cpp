@@ -1,6 +1,8 @@
 #include "map/map_parser.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string_view>
@@ -12,86 +14,324 @@ namespace mapwright {
 namespace {
 
 constexpr int kTokenLimit = 1023;
+// A text damaged all over (a binary file, say) is reported this often at
+// most; a last report says that more follows.
+constexpr int kMostSyntaxReports = 100;
 
 enum class ParseState : std::uint8_t { kNone, kEntity, kConnections, kOther, kWorld };
 
-bool IsWord(TokenType type) {
-  return type == TOKEN_STRING || type == TOKEN_IDENTIFIER;
+// A key, a value or a block name. A byte that starts no token reads as an
+// empty identifier: that is no word.
+bool IsWord(const TokenView& token) {
+  return token.type == TOKEN_STRING || (token.type == TOKEN_IDENTIFIER && token.length > 0);
 }
-bool Ends(TokenType type) {
-  return type == TOKEN_EOF || type == TOKEN_ERROR;
+bool IsOperator(const TokenView& token, char c) {
+  return token.type == TOKEN_OPERATOR && token.text[0] == c;
 }
-
-class MapParser {
- public:
-  MapParser(MapDocument& document, const char* text, ParseReporter* reporter)
-      : document_(document), reader_(text), reporter_(reporter) {}
-
-  void Run();
-
- private:
-  void OpenBlock(std::string_view name);
-  void CloseBlock();
-  void HandlePair(std::string_view key, std::string_view value);
-  void HandleEntityPair(std::string_view key, std::string_view value);
-  void HandleConnectionPair(std::string_view key, std::string_view value);
-  bool DocumentReplaced() const { return document_.Generation() != generation_; }
-
-  MapDocument& document_;
-  InPlaceTokenReader reader_;
-  ParseReporter* reporter_;
-  std::uint64_t generation_ = 0;
-  ParseState state_ = ParseState::kNone;
-  std::vector<ParseState> saved_;
-  MapEntity* currentEntity_ = nullptr;  // outlives its block, by design of the format's reader
-};
+bool IsBrace(const TokenView& token) {
+  return IsOperator(token, '{') || IsOperator(token, '}');
+}
 
 std::string_view TextOf(const TokenView& token) {
   return {token.text, static_cast<std::size_t>(token.length)};
 }
 
+// Where a token begins in the text: a string at its opening quote.
+const char* StartOf(const TokenView& token) {
+  return token.type == TOKEN_STRING ? token.text - 1 : token.text;
+}
+
+// A token as a report names it, briefly.
+std::string Describe(const TokenView& token) {
+  constexpr std::size_t kShown = 40;
+  std::string_view text = TextOf(token).substr(0, kShown);
+  const char* more = token.length > static_cast<int>(kShown) ? "..." : "";
+  switch (token.type) {
+    case TOKEN_ERROR:
+      return "'-' inside a number";
+    case TOKEN_EOF:
+      return "end of the text";
+    case TOKEN_NUMBER:
+      return "number " + std::string(text) + more;
+    case TOKEN_OPERATOR:
+      return "'" + std::string(text) + "'";
+    case TOKEN_COMMENT:
+      return "comment";
+    case TOKEN_STRING:
+      return "\"" + std::string(text) + more + "\"";
+    default:
+      break;
+  }
+  if (token.length > 0) return std::string(text) + more;
+  auto byte = static_cast<unsigned char>(*token.text);
+  if (byte > 32 && byte < 127) return "'" + std::string(1, static_cast<char>(byte)) + "'";
+  char code[16];
+  std::snprintf(code, sizeof code, "byte 0x%02x", byte);
+  return code;
+}
+
+// Reads the pairs and blocks of a map. Damage (text that breaks the
+// pair-and-block grammar) is reported with its line and passed over: the
+// rest of a damaged line is dropped, braces always count, and the parse goes
+// on to the end of the text.
+class MapParser {
+ public:
+  MapParser(MapDocument& document, const char* text, ParseReporter* reporter)
+      : document_(document),
+        end_(text + std::strlen(text)),
+        reader_(text),
+        reporter_(reporter),
+        counted_(text) {}
+
+  void Run();
+
+ private:
+  struct Block {
+    ParseState state;
+    std::string_view name;
+    const char* start;
+  };
+
+  TokenView Next();
+  // Tokens read ahead are given back last first.
+  void PushBack(const TokenView& token) { pending_[pendingCount_++] = token; }
+  [[nodiscard]] bool CheckClosed(const TokenView& token);
+
+  // Each returns false when the document was parsed anew from a report.
+  bool Step();
+  bool Pair(const TokenView& key, const TokenView& value);
+  bool RestOfPairLine(const TokenView& first);
+  bool OpenBlock(const TokenView& name);
+  bool CloseBlock(const TokenView& brace);
+  [[nodiscard]] bool Damage(const char* where, const std::string& what);
+  void DropRestOfLine(const char* where);
+  void ReportOpenBlocks();
+
+  void HandlePair(std::string_view key, std::string_view value);
+  void HandleEntityPair(std::string_view key, std::string_view value);
+  void HandleConnectionPair(std::string_view key, std::string_view value);
+  bool DocumentReplaced() const { return document_.Generation() != generation_; }
+  int LineOf(const char* where);
+  const char* LineEnd(const char* where) const;
+
+  MapDocument& document_;
+  const char* end_;
+  InPlaceTokenReader reader_;
+  ParseReporter* reporter_;
+  std::uint64_t generation_ = 0;
+  ParseState state_ = ParseState::kNone;
+  std::vector<Block> open_;
+  MapEntity* currentEntity_ = nullptr;  // outlives its block, by design of the format's reader
+
+  TokenView pending_[3]{};
+  int pendingCount_ = 0;
+  const char* afterPair_ = nullptr;  // the end of the last pair, while nothing else followed
+
+  // Line numbers, counted only when a report needs one.
+  const char* counted_;
+  int line_ = 1;
+  int syntaxReports_ = 0;
+  int lastDamagedLine_ = 0;
+};
+
+TokenView MapParser::Next() {
+  if (pendingCount_ > 0) return pending_[--pendingCount_];
+  TokenView token = reader_.ReadTokenInPlace(kTokenLimit);
+  if (token.type == TOKEN_IDENTIFIER && token.length > 0 &&
+      reader_.Cursor() != token.text + token.length) {
+    // An identifier swallows the byte after it; a brace there still counts.
+    const char* swallowed = token.text + token.length;
+    if (*swallowed == '{' || *swallowed == '}') PushBack({TOKEN_OPERATOR, swallowed, 1});
+  }
+  return token;
+}
+
+// Reports a string or block comment that the end of the text cut off. Call
+// right after reading the token.
+bool MapParser::CheckClosed(const TokenView& token) {
+  const char* cursor = reader_.Cursor();
+  if (token.type == TOKEN_STRING) {
+    if (cursor > token.text + token.length && cursor[-1] == '"') return true;
+    return Damage(StartOf(token), "string not closed at the end of the text");
+  }
+  if (token.type == TOKEN_COMMENT && token.text[-1] == '*') {
+    if (cursor - 2 >= token.text && cursor[-2] == '*' && cursor[-1] == '/') return true;
+    return Damage(token.text - 2, "comment not closed at the end of the text");
+  }
+  return true;
+}
+
 void MapParser::Run() {
   document_.Clear();
   generation_ = document_.Generation();
+  while (Step()) {
+  }
+}
+
+bool MapParser::Step() {
+  TokenView first = Next();
+  if (first.type == TOKEN_EOF) {
+    ReportOpenBlocks();
+    return false;
+  }
+  if (first.type == TOKEN_COMMENT) return CheckClosed(first);
+  if (afterPair_ != nullptr && !IsBrace(first) && LineEnd(afterPair_) > StartOf(first)) {
+    return RestOfPairLine(first);
+  }
+  afterPair_ = nullptr;
+  if (IsOperator(first, '}')) return CloseBlock(first);
+  if (IsOperator(first, '{')) {
+    if (!Damage(first.text, "'{' without a block name")) return false;
+    return OpenBlock({TOKEN_IDENTIFIER, first.text, 0});
+  }
+  if (!IsWord(first)) {
+    if (!Damage(StartOf(first), "unexpected " + Describe(first))) return false;
+    DropRestOfLine(StartOf(first));
+    return true;
+  }
+  if (!CheckClosed(first)) return false;
+  TokenView second = Next();
+  if (!CheckClosed(second)) return false;
+  const std::string key = "\"" + std::string(TextOf(first)) + "\"";
+  if (second.type == TOKEN_IDENTIFIER && second.length > 0) {
+    // An unquoted value followed by a block: a key without a value, then a
+    // block name.
+    TokenView third = Next();
+    if (IsOperator(third, '{')) {
+      return Damage(StartOf(first), "key " + key + " has no value before a block") &&
+             OpenBlock(second);
+    }
+    PushBack(third);
+  }
+  if (IsWord(second)) return Pair(first, second);
+  if (IsOperator(second, '{')) return OpenBlock(first);
+  if (second.type == TOKEN_EOF) {
+    if (!Damage(StartOf(first), "key " + key + " has no value at the end of the text")) {
+      return false;
+    }
+    PushBack(second);
+    return true;
+  }
+  if (IsOperator(second, '}')) {
+    return Damage(StartOf(first), "key " + key + " has no value before '}'") && CloseBlock(second);
+  }
+  if (second.type == TOKEN_COMMENT) {
+    return Damage(StartOf(first), "key " + key + " has no value before the comment");
+  }
+  if (!Damage(StartOf(second), key + " is followed by " + Describe(second))) return false;
+  DropRestOfLine(StartOf(second));
+  return true;
+}
+
+bool MapParser::Pair(const TokenView& key, const TokenView& value) {
+  HandlePair(TextOf(key), TextOf(value));
+  if (DocumentReplaced()) return false;
+  afterPair_ = value.text + value.length;
+  return true;
+}
+
+// More text on the line of a pair: whole pairs of quoted texts are taken as
+// they are; any other rest of the line (an unquoted word there is a value's
+// own quotes gone astray) is damage, reported once and dropped.
+bool MapParser::RestOfPairLine(const TokenView& first) {
+  const char* lineEnd = LineEnd(afterPair_);
+  afterPair_ = nullptr;
+  std::vector<TokenView> rest{first};
+  bool quotedOnly = first.type == TOKEN_STRING;
   for (;;) {
-    TokenView first = reader_.ReadTokenInPlace(kTokenLimit);
-    if (Ends(first.type)) return;
-    if (IsWord(first.type)) {
-      TokenView second = reader_.ReadTokenInPlace(kTokenLimit);
-      if (Ends(second.type)) return;
-      if (IsWord(second.type)) {
-        HandlePair(TextOf(first), TextOf(second));
-        if (DocumentReplaced()) return;
-      } else if (second.type == TOKEN_OPERATOR && second.text[0] == '{') {
-        OpenBlock(TextOf(first));
-      }
-    } else if (first.type == TOKEN_OPERATOR && first.text[0] == '}') {
-      CloseBlock();
+    TokenView token = Next();
+    if (token.type == TOKEN_EOF || token.type == TOKEN_COMMENT || IsBrace(token) ||
+        StartOf(token) >= lineEnd) {
+      PushBack(token);
+      break;
+    }
+    quotedOnly = quotedOnly && token.type == TOKEN_STRING;
+    rest.push_back(token);
+  }
+  if (quotedOnly && rest.size() % 2 == 0) {
+    for (std::size_t i = 0; i < rest.size(); i += 2) {
+      if (!Pair(rest[i], rest[i + 1])) return false;
+    }
+    return true;
+  }
+  return Damage(StartOf(first), "unexpected " + Describe(first) + " after a pair");
+}
+
+void MapParser::DropRestOfLine(const char* where) {
+  const char* lineEnd = LineEnd(where);
+  for (;;) {
+    TokenView token = Next();
+    if (token.type == TOKEN_EOF || IsBrace(token) || StartOf(token) >= lineEnd) {
+      PushBack(token);
+      return;
     }
   }
 }
 
-void MapParser::OpenBlock(std::string_view name) {
-  saved_.push_back(state_);
-  if (name == "entity") {
+bool MapParser::OpenBlock(const TokenView& name) {
+  std::string_view text = TextOf(name);
+  open_.push_back({state_, text, StartOf(name)});
+  if (text == "entity") {
     currentEntity_ = &document_.AddEntity();
     state_ = ParseState::kEntity;
-  } else if (name == "world") {
+  } else if (text == "world") {
     state_ = ParseState::kWorld;
-  } else if (name == "connections") {
+  } else if (text == "connections") {
     state_ = ParseState::kConnections;
   } else {
     state_ = ParseState::kOther;
   }
+  return true;
 }
 
-void MapParser::CloseBlock() {
-  if (saved_.empty()) return;  // a stray "}" changes nothing
+bool MapParser::CloseBlock(const TokenView& brace) {
+  if (open_.empty()) return Damage(brace.text, "'}' with no open block");
   if (state_ == ParseState::kEntity && currentEntity_ != nullptr) {
     currentEntity_->ReleaseSpareCapacity();
   }
-  state_ = saved_.back();
-  saved_.pop_back();
+  state_ = open_.back().state;
+  open_.pop_back();
+  return true;
+}
+
+void MapParser::ReportOpenBlocks() {
+  if (open_.empty()) return;
+  const Block& innermost = open_.back();
+  std::string name = innermost.name.empty() ? "a block without a name"
+                                            : "block \"" + std::string(innermost.name) + "\"";
+  std::string what = name + " is not closed at the end of the text";
+  if (open_.size() > 1) what += " (" + std::to_string(open_.size()) + " blocks open)";
+  lastDamagedLine_ = 0;                              // always told, however close to other damage
+  static_cast<void>(Damage(innermost.start, what));  // the parse ends either way
+}
+
+// Reports one run of damage: damage on the line of the last report, or on
+// the line after it, extends that run and is not reported again.
+bool MapParser::Damage(const char* where, const std::string& what) {
+  if (reporter_ == nullptr) return true;
+  int line = LineOf(where);
+  bool sameRun = lastDamagedLine_ != 0 && line - lastDamagedLine_ <= 1 && line >= lastDamagedLine_;
+  lastDamagedLine_ = line;
+  if (sameRun || syntaxReports_ > kMostSyntaxReports) return true;
+  std::string message = "line " + std::to_string(line) + ": ";
+  message += ++syntaxReports_ > kMostSyntaxReports ? "more damage follows, not reported" : what;
+  reporter_->Report("Syntax", message);
+  return !DocumentReplaced();
+}
+
+int MapParser::LineOf(const char* where) {
+  if (where >= counted_) {
+    line_ += static_cast<int>(std::count(counted_, where, '\n'));
+  } else {
+    line_ -= static_cast<int>(std::count(where, counted_, '\n'));
+  }
+  counted_ = where;
+  return line_;
+}
+
+const char* MapParser::LineEnd(const char* where) const {
+  const void* newline = std::memchr(where, '\n', static_cast<std::size_t>(end_ - where));
+  return newline != nullptr ? static_cast<const char*>(newline) : end_;
 }
 
 void MapParser::HandlePair(std::string_view key, std::string_view value) {

@@ -11,10 +11,6 @@ TokenView Token(TokenType type, const char* text, std::ptrdiff_t length) {
   return {type, text, static_cast<int>(length)};
 }
 
-TokenView Empty(TokenType type) {
-  return {type, "", 0};
-}
-
 void CopyOut(const TokenView& token, char* buffer) {
   std::memcpy(buffer, token.text, static_cast<std::size_t>(token.length));
   buffer[token.length] = '\0';
@@ -57,7 +53,7 @@ void TokenReader::ReadQuotedString(char* buffer, int limit) {
 
 TokenView TokenReader::ReadTokenInPlace(int limit) {
   SkipWhitespaceInPlace();
-  if (cursor_ == end_) return Empty(TOKEN_EOF);
+  if (cursor_ == end_) return Token(TOKEN_EOF, end_, 0);
   char first = NextChar();
   if (first == '"') return ReadQuotedStringInPlace(limit);
   return ReadUnquotedInPlace(first, limit);
@@ -137,7 +133,7 @@ TokenView TokenReader::ReadNumber(int limit) {
     ++p;
     if (*p == '-') {
       cursor_ = p + 1;
-      return Empty(TOKEN_ERROR);
+      return Token(TOKEN_ERROR, start, 0);
     }
     if (!HasClass(*p, kNumberTail)) {
       cursor_ = p;

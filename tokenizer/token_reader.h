@@ -17,8 +17,8 @@ namespace mapwright {
 
 struct TokenView {
   TokenType type;
-  const char* text;  // points into the source; not terminated
-  int length;
+  const char* text;  // points into the source, not terminated; for an error
+  int length;        // the number it broke, for the end the terminator, both empty
 };
 
 class TokenReader {

@@ -130,20 +130,84 @@ TEST(MapParser, LongTextsAreStoredWholeUpToTheReaderLimit) {
   EXPECT_EQ(std::string(document.Entity(0).Key(0).value).size(), 1021u);
 }
 
-TEST(MapParser, QuotedBlockNamesAndLostBraces) {
+TEST(MapParser, QuotedBlockNamesAndBracesAnIdentifierSwallowed) {
   MapDocument document;
-  Parsed(document, "\"entity\"\n{\n\"id\" \"5\"\n}");
-  ASSERT_EQ(document.EntityCount(), 1u);
-  EXPECT_EQ(document.Entity(0).id, 5);
-  // "entity{" loses its brace: the name and the next token make one dropped step.
-  Parsed(document, "entity{\n\"id\" \"5\"\n}");
-  EXPECT_EQ(document.EntityCount(), 0u);
+  RecordingReporter reporter;
+  Parsed(document, "\"entity\"\n{\n\"id\" \"5\"\n}\nentity{\n\"id\" \"6\"\n}", &reporter);
+  ASSERT_EQ(document.EntityCount(), 2u);
+  EXPECT_EQ(document.Entity(1).id, 6);
+  EXPECT_TRUE(reporter.reports.empty());
 }
 
-TEST(MapParser, CommentOrNumberBetweenKeyAndValueDropsBoth) {
+// Damage is reported once, with its line, and the parse goes on: the entity
+// after it survives. Text that keeps to pairs and blocks is no damage.
+TEST(MapParser, DamageIsReportedByLineAndTheParseGoesOn) {
+  const struct {
+    const char* text;
+    const char* report;  // the first report, or "" for none
+  } kCases[] = {
+      {"entity\n{\n\"comments\" \"\"door 1-2\"\"\n}\n", "line 3: unexpected door after a pair"},
+      {"entity\n{\n\"c\" \"built \"2020-05-01\" by hand\"\n}\n",
+       "line 3: unexpected '-' inside a number after a pair"},
+      {"entity\n{\n\"key\" junk \"value\"\n}\n", "line 3: unexpected \"value\" after a pair"},
+      {"/\n", "line 1: unexpected '/'"},
+      {"\x01\n", "line 1: unexpected byte 0x01"},
+      {"}\n", "line 1: '}' with no open block"},
+      {"\"k\" \"v\" {\n\"a\" \"b\"\n}\n", "line 1: '{' without a block name"},
+      {"entity\n{\n\"key\" = \"value\"\n}\n", "line 3: \"key\" is followed by '='"},
+      {"entity\n{\n\"key\"\n}\n", "line 3: key \"key\" has no value before '}'"},
+      {"entity\n{\n\"key\" // note\n\"a\" \"b\"\n}\n",
+       "line 3: key \"key\" has no value before the comment"},
+      {"entity\n{\n\"id\" 5\n}\n", "line 3: \"id\" is followed by number 5"},
+      {"entity\n{\n1-2\n}\n", "line 3: unexpected '-' inside a number"},
+      {"\"k\"\n", "line 1: key \"k\" has no value before a block"},
+      {"entity\n{\n\"a\" \"b\" \"c\" \"d\"\n\"e\"\n\"f\" }\n", ""},
+  };
+  for (const auto& test : kCases) {
+    MapDocument document;
+    RecordingReporter reporter;
+    Parsed(document, std::string(test.text) + "entity\n{\n\"id\" \"99\"\n}\n", &reporter);
+    ASSERT_GT(document.EntityCount(), 0u) << test.text;
+    EXPECT_EQ(document.Entity(document.EntityCount() - 1).id, 99) << test.text;
+    std::string first = reporter.reports.empty() ? "" : reporter.reports[0];
+    EXPECT_EQ(first, *test.report ? std::string("Syntax: ") + test.report : "") << test.text;
+  }
+}
+
+TEST(MapParser, DamageAtTheEndOfTheText) {
+  const struct {
+    const char* text;
+    const char* report;
+  } kCases[] = {
+      {"entity\n{\n\"a\" \"b\"\nsolid\n{\n", "line 4: block \"solid\" is not closed at the end "
+                                             "of the text (2 blocks open)"},
+      {"entity\n{\n\"a\" \"b", "line 3: string not closed at the end of the text"},
+      {"\n/* open", "line 2: comment not closed at the end of the text"},
+      {"\"k\"", "line 1: key \"k\" has no value at the end of the text"},
+  };
+  for (const auto& test : kCases) {
+    MapDocument document;
+    RecordingReporter reporter;
+    Parsed(document, test.text, &reporter);
+    ASSERT_FALSE(reporter.reports.empty()) << test.text;
+    EXPECT_EQ(reporter.reports[0], std::string("Syntax: ") + test.report);
+  }
+}
+
+// A run of damage is one report; damage everywhere is reported a bounded
+// number of times.
+TEST(MapParser, RunsOfDamageAreReportedOnce) {
   MapDocument document;
-  Parsed(document, "entity\n{\n\"a\" // note\n\"b\" \"c\"\n\"d\" 5 \"e\" \"f\"\n}");
-  EXPECT_EQ(KeysOf(document.Entity(0)), (Pairs{{"b", "c"}, {"e", "f"}}));
+  RecordingReporter reporter;
+  Parsed(document, "}\n}\n}\n\"a\" \"b\"\n\n}\n", &reporter);
+  EXPECT_EQ(reporter.reports, (std::vector<std::string>{"Syntax: line 1: '}' with no open block",
+                                                        "Syntax: line 6: '}' with no open block"}));
+  std::string garbage;
+  for (int i = 0; i < 1000; ++i) garbage += "}\n\n";
+  reporter.reports.clear();
+  Parsed(document, garbage, &reporter);
+  EXPECT_EQ(reporter.reports.size(), 101u);
+  EXPECT_EQ(reporter.reports.back(), "Syntax: line 201: more damage follows, not reported");
 }
 
 TEST(MapParser, SecondParseReplacesTheFirst) {
@@ -159,12 +223,6 @@ TEST(MapParser, TextEndingInsideABlockKeepsWhatWasRead) {
   MapDocument document;
   Parsed(document, "entity\n{\n\"id\" \"1\"\nsolid\n{\n\"x\" \"y\"");
   EXPECT_EQ(KeysOf(document.Entity(0)), (Pairs{{"id", "1"}}));
-}
-
-TEST(MapParser, TokenErrorStopsQuietly) {
-  MapDocument document;
-  Parsed(document, "entity\n{\n\"id\" \"1\"\n}\n1-2\nentity\n{\n}");
-  EXPECT_EQ(document.EntityCount(), 1u);
 }
 
 TEST(MapParser, DeepNestingAndStrayClosingBraces) {
