@@ -10,7 +10,7 @@ std::string ResolveScriptPath(ScriptHost& host, const char* path) {
   HeldObject resolve(util.get()->GetMember("RelativePathToFull"));
   if (resolve.get() == nullptr) return std::string();
   resolve.get()->Push();
-  host.PushString(path);
+  host.PushString(path != nullptr ? path : "");
   host.Call(1, 1);
   HeldObject result(host.GetReturn(0));
   const char* text = result.get() != nullptr ? result.get()->GetString() : nullptr;

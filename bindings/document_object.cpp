@@ -11,8 +11,8 @@
 namespace mapwright {
 namespace {
 
-DocumentObject* DocumentArg(ScriptHost& host) {
-  return ObjectArg<DocumentObject>(host, 1, ObjectKind::kDocument);
+DocumentObject* FindDocument(void* token) {
+  return FindObject<DocumentObject>(token, ObjectKind::kDocument);
 }
 
 int PushFound(ScriptHost& host, DocumentObject& owner, MapEntity* entity) {
@@ -63,8 +63,7 @@ int NewDocument(ScriptHost& host) {
 // document still runs and holds it.
 int DocumentCollect(ScriptHost& host) {
   void* token = host.GetUserDataArg(1);
-  if (auto* owner =
-          static_cast<DocumentObject*>(TheLiveObjects().Find(token, ObjectKind::kDocument))) {
+  if (DocumentObject* owner = FindDocument(token)) {
     owner->RevokeEntityHandles();
     TheLiveObjects().Remove(token, ObjectKind::kDocument);
   }
@@ -75,10 +74,10 @@ int DocumentCollect(ScriptHost& host) {
 // again: the share held here keeps it alive until the parse returns.
 int DocumentParse(ScriptHost& host) {
   void* token = host.GetUserDataArg(1);
+  const char* text = host.GetStringArg(2);
   std::shared_ptr<DocumentObject> owner = std::static_pointer_cast<DocumentObject>(
       TheLiveObjects().Share(token, ObjectKind::kDocument));
   if (owner == nullptr) return 0;
-  const char* text = host.GetStringArg(2);
   owner->RevokeEntityHandles();
   ScriptReporter reporter(host);
   ParseMap(owner->document, text != nullptr ? text : "", &reporter);
@@ -86,11 +85,12 @@ int DocumentParse(ScriptHost& host) {
 }
 
 int DocumentCreateEntity(ScriptHost& host) {
-  DocumentObject* owner = DocumentArg(host);
-  if (owner == nullptr) return 0;
-  MapDocument& document = owner->document;
+  void* token = host.GetUserDataArg(1);
   std::string_view classname = StringArg(host, 2);
   std::int32_t id = host.GetIntegerArg(3);
+  DocumentObject* owner = FindDocument(token);
+  if (owner == nullptr) return 0;
+  MapDocument& document = owner->document;
   MapEntity& entity = document.AddEntity();
   entity.classname = document.Texts().Store(classname);
   entity.id = id;
@@ -99,67 +99,80 @@ int DocumentCreateEntity(ScriptHost& host) {
 }
 
 int DocumentRename(ScriptHost& host) {
-  DocumentObject* owner = DocumentArg(host);
+  void* token = host.GetUserDataArg(1);
+  std::int32_t suffix = host.GetIntegerArg(2);
+  DocumentObject* owner = FindDocument(token);
   if (owner == nullptr) return 0;
-  RenameEntities(owner->document, host.GetIntegerArg(2));
+  RenameEntities(owner->document, suffix);
   return 0;
 }
 
 int DocumentEntity(ScriptHost& host) {
-  DocumentObject* owner = DocumentArg(host);
+  void* token = host.GetUserDataArg(1);
+  int position = host.GetIntegerArg(2);
+  DocumentObject* owner = FindDocument(token);
   if (owner == nullptr) return 0;
-  std::optional<std::size_t> index = IndexArg(host, 2, owner->document.EntityCount());
+  std::optional<std::size_t> index = IndexIn(position, owner->document.EntityCount());
   if (!index) return 0;
   PushEntity(host, *owner, owner->document.Entity(*index));
   return 1;
 }
 
 int DocumentEntityCount(ScriptHost& host) {
-  DocumentObject* owner = DocumentArg(host);
+  DocumentObject* owner = FindDocument(host.GetUserDataArg(1));
   if (owner == nullptr) return 0;
   return PushCount(host, owner->document.EntityCount());
 }
 
 int DocumentWorldKey(ScriptHost& host) {
-  DocumentObject* owner = DocumentArg(host);
+  void* token = host.GetUserDataArg(1);
+  int position = host.GetIntegerArg(2);
+  DocumentObject* owner = FindDocument(token);
   if (owner == nullptr) return 0;
-  std::optional<std::size_t> index = IndexArg(host, 2, owner->document.WorldKeyCount());
+  std::optional<std::size_t> index = IndexIn(position, owner->document.WorldKeyCount());
   if (!index) return 0;
   const KeyValue& pair = owner->document.WorldKey(*index);
   return PushTwoTexts(host, pair.key, pair.value);
 }
 
 int DocumentFindWorldKey(ScriptHost& host) {
-  DocumentObject* owner = DocumentArg(host);
+  void* token = host.GetUserDataArg(1);
+  std::string key(StringArg(host, 2));
+  DocumentObject* owner = FindDocument(token);
   if (owner == nullptr) return 0;
-  const char* key = host.GetStringArg(2);
-  const KeyValue* pair = owner->document.FindWorldKey(key != nullptr ? key : "");
+  const KeyValue* pair = owner->document.FindWorldKey(key);
   if (pair == nullptr) return 0;
   return PushTwoTexts(host, key, pair->value);
 }
 
 int DocumentWorldKeyCount(ScriptHost& host) {
-  DocumentObject* owner = DocumentArg(host);
+  DocumentObject* owner = FindDocument(host.GetUserDataArg(1));
   if (owner == nullptr) return 0;
   return PushCount(host, owner->document.WorldKeyCount());
 }
 
 int DocumentFindByClass(ScriptHost& host) {
-  DocumentObject* owner = DocumentArg(host);
+  void* token = host.GetUserDataArg(1);
+  std::string_view classname = StringArg(host, 2);
+  DocumentObject* owner = FindDocument(token);
   if (owner == nullptr) return 0;
-  return PushFound(host, *owner, owner->document.FindByClass(StringArg(host, 2)));
+  return PushFound(host, *owner, owner->document.FindByClass(classname));
 }
 
 int DocumentFindByName(ScriptHost& host) {
-  DocumentObject* owner = DocumentArg(host);
+  void* token = host.GetUserDataArg(1);
+  std::string_view name = StringArg(host, 2);
+  DocumentObject* owner = FindDocument(token);
   if (owner == nullptr) return 0;
-  return PushFound(host, *owner, owner->document.FindByName(StringArg(host, 2)));
+  return PushFound(host, *owner, owner->document.FindByName(name));
 }
 
 int DocumentFindByID(ScriptHost& host) {
-  DocumentObject* owner = DocumentArg(host);
+  void* token = host.GetUserDataArg(1);
+  std::int32_t id = host.GetIntegerArg(2);
+  DocumentObject* owner = FindDocument(token);
   if (owner == nullptr) return 0;
-  return PushFound(host, *owner, owner->document.FindByID(host.GetIntegerArg(2)));
+  return PushFound(host, *owner, owner->document.FindByID(id));
 }
 
 }  // namespace mapwright

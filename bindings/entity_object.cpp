@@ -5,26 +5,31 @@
 #include "bindings/script_values.h"
 #include "map/map_entity.h"
 
+// Every method reads all its arguments before it looks its entity up, and
+// copies what it returns before the first push: any host call may run a
+// collection whose finalizers free or parse the entity's document anew.
 namespace mapwright {
 namespace {
 
-MapEntity* EntityArg(ScriptHost& host) {
-  return ObjectArg<MapEntity>(host, 1, ObjectKind::kEntity);
+MapEntity* FindEntity(void* token) {
+  return FindObject<MapEntity>(token, ObjectKind::kEntity);
 }
 
 }  // namespace
 
 int EntityKey(ScriptHost& host) {
-  MapEntity* entity = EntityArg(host);
+  void* token = host.GetUserDataArg(1);
+  int position = host.GetIntegerArg(2);
+  MapEntity* entity = FindEntity(token);
   if (entity == nullptr) return 0;
-  std::optional<std::size_t> index = IndexArg(host, 2, entity->KeyCount());
+  std::optional<std::size_t> index = IndexIn(position, entity->KeyCount());
   if (!index) return 0;
   const KeyValue& pair = entity->Key(*index);
   return PushTwoTexts(host, pair.key, pair.value);
 }
 
 int EntityKeyCount(ScriptHost& host) {
-  MapEntity* entity = EntityArg(host);
+  MapEntity* entity = FindEntity(host.GetUserDataArg(1));
   if (entity == nullptr) return 0;
   return PushCount(host, entity->KeyCount());
 }
@@ -32,9 +37,11 @@ int EntityKeyCount(ScriptHost& host) {
 // "output target<separator>parameters": the part after the blank is what
 // AddConnection takes as its third argument.
 int EntityConnection(ScriptHost& host) {
-  MapEntity* entity = EntityArg(host);
+  void* token = host.GetUserDataArg(1);
+  int position = host.GetIntegerArg(2);
+  MapEntity* entity = FindEntity(token);
   if (entity == nullptr) return 0;
-  std::optional<std::size_t> index = IndexArg(host, 2, entity->ConnectionCount());
+  std::optional<std::size_t> index = IndexIn(position, entity->ConnectionCount());
   if (!index) return 0;
   const Connection& connection = entity->GetConnection(*index);
   std::string text = connection.output;
@@ -45,48 +52,54 @@ int EntityConnection(ScriptHost& host) {
 }
 
 int EntityConnectionCount(ScriptHost& host) {
-  MapEntity* entity = EntityArg(host);
+  MapEntity* entity = FindEntity(host.GetUserDataArg(1));
   if (entity == nullptr) return 0;
   return PushCount(host, entity->ConnectionCount());
 }
 
 int EntityClass(ScriptHost& host) {
-  MapEntity* entity = EntityArg(host);
+  MapEntity* entity = FindEntity(host.GetUserDataArg(1));
   if (entity == nullptr) return 0;
-  host.PushString(entity->classname);
+  const std::string classname = entity->classname;
+  host.PushString(classname.c_str());
   return 1;
 }
 
 int EntityID(ScriptHost& host) {
-  MapEntity* entity = EntityArg(host);
+  MapEntity* entity = FindEntity(host.GetUserDataArg(1));
   if (entity == nullptr) return 0;
   host.PushNumber(static_cast<float>(entity->id));
   return 1;
 }
 
 int EntityAddKey(ScriptHost& host) {
-  MapEntity* entity = EntityArg(host);
-  if (entity == nullptr) return 0;
+  void* token = host.GetUserDataArg(1);
   std::string_view key = StringArg(host, 2);
-  entity->AddKey(key, StringArg(host, 3));
+  std::string_view value = StringArg(host, 3);
+  MapEntity* entity = FindEntity(token);
+  if (entity == nullptr) return 0;
+  entity->AddKey(key, value);
   return 0;
 }
 
 int EntityAddConnection(ScriptHost& host) {
-  MapEntity* entity = EntityArg(host);
-  if (entity == nullptr) return 0;
+  void* token = host.GetUserDataArg(1);
   std::string_view output = StringArg(host, 2);
-  if (std::optional<ConnectionParts> parts = SplitConnectionValue(StringArg(host, 3))) {
+  std::string_view value = StringArg(host, 3);
+  MapEntity* entity = FindEntity(token);
+  if (entity == nullptr) return 0;
+  if (std::optional<ConnectionParts> parts = SplitConnectionValue(value)) {
     entity->AddConnection(output, *parts);
   }
   return 0;
 }
 
 int EntityFindKey(ScriptHost& host) {
-  MapEntity* entity = EntityArg(host);
+  void* token = host.GetUserDataArg(1);
+  std::string key(StringArg(host, 2));
+  MapEntity* entity = FindEntity(token);
   if (entity == nullptr) return 0;
-  const char* key = host.GetStringArg(2);
-  const KeyValue* pair = entity->FindKey(key != nullptr ? key : "");
+  const KeyValue* pair = entity->FindKey(key);
   if (pair == nullptr) return 0;
   return PushTwoTexts(host, key, pair->value);
 }

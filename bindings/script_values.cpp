@@ -7,10 +7,9 @@ std::string_view StringArg(ScriptHost& host, int index) {
   return text == nullptr ? std::string_view() : std::string_view(text);
 }
 
-std::optional<std::size_t> IndexArg(ScriptHost& host, int position, std::size_t count) {
-  int value = host.GetIntegerArg(position);
-  if (value < 0 || static_cast<std::size_t>(value) >= count) return std::nullopt;
-  return static_cast<std::size_t>(value);
+std::optional<std::size_t> IndexIn(int argument, std::size_t count) {
+  if (argument < 0 || static_cast<std::size_t>(argument) >= count) return std::nullopt;
+  return static_cast<std::size_t>(argument);
 }
 
 int PushCount(ScriptHost& host, std::size_t count) {

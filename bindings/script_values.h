@@ -17,13 +17,14 @@ namespace mapwright {
 // The argument's text; the empty text when the host has none.
 std::string_view StringArg(ScriptHost& host, int index);
 
-// An index argument inside 0..count-1; nothing for any other value.
-[[nodiscard]] std::optional<std::size_t> IndexArg(ScriptHost& host, int position,
-                                                  std::size_t count);
+// An index argument as an index into count elements; nothing outside 0 to
+// count-1.
+[[nodiscard]] std::optional<std::size_t> IndexIn(int argument, std::size_t count);
 
+// The live object of that kind behind a token read from the host.
 template <typename T>
-T* ObjectArg(ScriptHost& host, int index, ObjectKind kind) {
-  return static_cast<T*>(TheLiveObjects().Find(host.GetUserDataArg(index), kind));
+T* FindObject(void* token, ObjectKind kind) {
+  return static_cast<T*>(TheLiveObjects().Find(token, kind));
 }
 
 // Pushes a count as a number; returns the count of results, 1.

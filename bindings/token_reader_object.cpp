@@ -28,7 +28,7 @@ int NewTokenReader(ScriptHost& host) {
 }
 
 int TokenReaderReadToken(ScriptHost& host) {
-  auto* object = ObjectArg<ReaderObject>(host, 1, ObjectKind::kTokenReader);
+  auto* object = FindObject<ReaderObject>(host.GetUserDataArg(1), ObjectKind::kTokenReader);
   if (object == nullptr) return 0;
   char buffer[kScriptTokenLimit + 1];
   TokenType type = object->reader.ReadToken(buffer, kScriptTokenLimit);

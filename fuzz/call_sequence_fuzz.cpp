@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "bindings/live_objects.h"
+#include "bindings/script_api.h"
 #include "fake_host.h"
 
 namespace {
@@ -75,7 +77,18 @@ class Session {
   Session(FakeHost& host, Input& input) : host_(host), input_(input) {
     values_ = {FakeValue::Nil(), FakeValue::Number(7), FakeValue::String("x"),
                FakeValue::UserData(&host), FakeValue::UserData(reinterpret_cast<void*>(3))};
+    // A collection at a chosen host call: a finalizer that collects an
+    // object or parses a document anew under the running method.
+    host_.collector = [this] {
+      if (collectIn_ < 0 || collectIn_-- > 0) return;
+      if (input_.Byte() % 2 == 0) {
+        host_.Invoke(Doc("__gc"), {Pick()});
+      } else {
+        host_.Invoke(Doc("Parse"), {Pick(), FakeValue::String(input_.Text())});
+      }
+    };
   }
+  ~Session() { host_.collector = nullptr; }
 
   void Run(int depth) {
     for (int steps = 0; steps < 64 && !input_.Done(); ++steps) Step(depth);
@@ -111,14 +124,18 @@ class Session {
     }
   }
 
+  // A registered method of the named metatable, chosen by the input.
+  NativeFunction AnyMethod(const char* meta) {
+    for (const mapwright::ScriptMetaTable& table : mapwright::MetaTables()) {
+      if (std::strcmp(table.meta.name, meta) == 0) {
+        return table.methods[input_.Byte() % table.methods.size()].function;
+      }
+    }
+    return nullptr;
+  }
+
   void Step(int depth) {
-    static const char* const kEntityMethods[] = {
-        "Key", "KeyCount", "Connection",    "ConnectionCount", "Class",
-        "ID",  "AddKey",   "AddConnection", "FindKey"};
-    static const char* const kDocumentQueries[] = {"Entity",       "EntityCount",   "WorldKey",
-                                                   "FindWorldKey", "WorldKeyCount", "FindByClass",
-                                                   "FindByName",   "FindByID",      "Rename"};
-    switch (input_.Byte() % 10) {
+    switch (input_.Byte() % 11) {
       case 0:
         Keep(host_.Invoke(host_.Member("Mapwright", "VMF")));
         break;
@@ -133,10 +150,10 @@ class Session {
         Keep(host_.Invoke(Doc("CreateEntity"), {Pick(), Arg(), Arg()}));
         break;
       case 4:
-        Keep(host_.Invoke(Doc(kDocumentQueries[input_.Byte() % 9]), {Pick(), Arg()}));
+        Keep(host_.Invoke(AnyMethod("VMF"), {Pick(), Arg(), Arg()}));
         break;
       case 5:
-        Keep(host_.Invoke(Ent(kEntityMethods[input_.Byte() % 9]), {Pick(), Arg(), Arg()}));
+        Keep(host_.Invoke(AnyMethod("VMFEntity"), {Pick(), Arg(), Arg()}));
         break;
       case 6:
         host_.Invoke(host_.Method("TokenReader", "ReadToken"), {Pick()});
@@ -147,6 +164,9 @@ class Session {
         break;
       case 8:
         InstallCallback(depth);
+        break;
+      case 9:
+        collectIn_ = input_.Byte() % 8;
         break;
       default:
         host_.SetGlobal("VMFParseFailure", FakeValue::Nil());
@@ -170,6 +190,7 @@ class Session {
   FakeHost& host_;
   Input& input_;
   std::vector<FakeValue> values_;
+  int collectIn_ = -1;  // host calls until the next collection; none when negative
 };
 
 }  // namespace
@@ -183,6 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Input input(data, size);
     Session session(host, input);
     session.Run(0);
+    host.collector = nullptr;
     host.SetGlobal("VMFParseFailure", FakeValue::Nil());
     session.CollectEverything();
     if (host.liveHandles != 0) std::fprintf(stderr, "live handles %d\n", host.liveHandles);

@@ -178,25 +178,35 @@ std::string FakeHost::Describe(const FakeValue& value) {
   return "?";
 }
 
+void FakeHost::MayCollect() {
+  if (!collector || collecting_) return;
+  collecting_ = true;
+  collector();
+  collecting_ = false;
+}
+
 const FakeValue* FakeHost::Arg(int index) const {
   if (index < 1 || static_cast<std::size_t>(index) > args_.size()) return nullptr;
   return &args_[index - 1];
 }
 
 ScriptObject* FakeHost::GetGlobal(const char* name) {
+  MayCollect();
   log.push_back(std::string("GetGlobal ") + name);
   auto found = globals_.find(name);
   return NewHandle(found == globals_.end() ? FakeValue() : found->second, name);
 }
 
 const char* FakeHost::GetStringArg(int index) {
+  MayCollect();
   log.push_back("GetStringArg " + std::to_string(index));
   const FakeValue* arg = Arg(index);
-  if (arg == nullptr || arg->type != FakeValue::Type::kString) return "";
+  if (arg == nullptr || arg->type != FakeValue::Type::kString) return nullptr;
   return arg->text.c_str();
 }
 
 int FakeHost::GetIntegerArg(int index) {
+  MayCollect();
   log.push_back("GetIntegerArg " + std::to_string(index));
   const FakeValue* arg = Arg(index);
   if (arg == nullptr || arg->type != FakeValue::Type::kNumber || std::isnan(arg->number)) return 0;
@@ -204,6 +214,7 @@ int FakeHost::GetIntegerArg(int index) {
 }
 
 void* FakeHost::GetUserDataArg(int index) {
+  MayCollect();
   log.push_back("GetUserDataArg " + std::to_string(index));
   const FakeValue* arg = Arg(index);
   if (arg == nullptr || arg->type != FakeValue::Type::kUserData) return nullptr;
@@ -211,6 +222,7 @@ void* FakeHost::GetUserDataArg(int index) {
 }
 
 void FakeHost::PushNumber(float value) {
+  MayCollect();
   std::ostringstream out;
   out << value;
   log.push_back("PushNumber " + out.str());
@@ -218,11 +230,13 @@ void FakeHost::PushNumber(float value) {
 }
 
 void FakeHost::PushString(const char* text) {
-  log.push_back(std::string("PushString ") + text);
-  stack_.push_back(FakeValue::String(text));
+  MayCollect();
+  log.push_back(std::string("PushString ") + (text != nullptr ? text : "(null)"));
+  stack_.push_back(FakeValue::String(text != nullptr ? text : ""));
 }
 
 void FakeHost::SetGlobalNumber(const char* name, float value) {
+  MayCollect();
   std::ostringstream out;
   out << value;
   log.push_back(std::string("SetGlobalNumber ") + name + " " + out.str());
@@ -230,6 +244,7 @@ void FakeHost::SetGlobalNumber(const char* name, float value) {
 }
 
 void FakeHost::Call(int argumentCount, int resultCount) {
+  MayCollect();
   log.push_back("Call " + std::to_string(argumentCount) + " " + std::to_string(resultCount));
   std::vector<FakeValue> callArgs(stack_.end() - argumentCount, stack_.end());
   stack_.resize(stack_.size() - argumentCount);
@@ -241,6 +256,7 @@ void FakeHost::Call(int argumentCount, int resultCount) {
 }
 
 void FakeHost::PushUserData(ScriptObject* metaTable, void* pointer) {
+  MayCollect();
   if (failPushUserData) throw std::bad_alloc();
   FakeTable* meta = nullptr;
   std::string label = "?";
@@ -258,6 +274,7 @@ void FakeHost::PushUserData(ScriptObject* metaTable, void* pointer) {
 }
 
 ScriptObject* FakeHost::GetMetaTable(const char* name, int typeId) {
+  MayCollect();
   log.push_back(std::string("GetMetaTable ") + name + " " + std::to_string(typeId));
   metaTypeIds[name] = typeId;
   auto& table = tables_["meta " + std::string(name)];
@@ -272,6 +289,7 @@ ScriptObject* FakeHost::GetMetaTable(const char* name, int typeId) {
 }
 
 ScriptObject* FakeHost::GetReturn(int index) {
+  MayCollect();
   log.push_back("GetReturn " + std::to_string(index));
   FakeValue value;
   if (index >= 0 && static_cast<std::size_t>(index) < returns_.size()) value = returns_[index];

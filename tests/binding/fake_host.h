@@ -58,6 +58,9 @@ class FakeHost final : public ScriptHost {
   std::vector<std::string> log;
   int liveHandles = 0;
   bool failPushUserData = false;  // PushUserData throws, as a host out of memory might
+  // Runs at the start of every host call, as a collection with its
+  // finalizers may; calls it makes itself do not run it again.
+  std::function<void()> collector;
   std::map<std::string, int> metaTypeIds;
 
   // ScriptHost
@@ -79,6 +82,8 @@ class FakeHost final : public ScriptHost {
 
  private:
   const FakeValue* Arg(int index) const;
+  void MayCollect();
+  bool collecting_ = false;
 
   std::map<std::string, FakeValue> globals_;
   std::map<std::string, std::unique_ptr<FakeTable>> tables_;

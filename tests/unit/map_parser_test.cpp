@@ -179,8 +179,9 @@ TEST(MapParser, DamageAtTheEndOfTheText) {
     const char* text;
     const char* report;
   } kCases[] = {
-      {"entity\n{\n\"a\" \"b\"\nsolid\n{\n", "line 4: block \"solid\" is not closed at the end "
-                                             "of the text (2 blocks open)"},
+      {"entity\n{\n\"a\" \"b\"\nsolid\n{\n",
+       "line 4: block \"solid\" is not closed at the end "
+       "of the text (2 blocks open)"},
       {"entity\n{\n\"a\" \"b", "line 3: string not closed at the end of the text"},
       {"\n/* open", "line 2: comment not closed at the end of the text"},
       {"\"k\"", "line 1: key \"k\" has no value at the end of the text"},
