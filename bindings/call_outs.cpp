@@ -26,4 +26,19 @@ void ReportParseFailure(ScriptHost& host, const char* kind, const char* message)
   host.Call(2, 0);
 }
 
+int PushTrue(ScriptHost& host) {
+  {
+    HeldObject equal(host.GetGlobal("rawequal"));
+    if (equal.get() == nullptr) return 0;
+    equal.get()->Push();
+  }
+  host.PushNumber(0);
+  host.PushNumber(0);
+  host.Call(2, 1);
+  HeldObject result(host.GetReturn(0));
+  if (result.get() == nullptr) return 0;
+  result.get()->Push();
+  return 1;
+}
+
 }  // namespace mapwright

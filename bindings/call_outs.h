@@ -17,6 +17,10 @@ std::string ResolveScriptPath(ScriptHost& host, const char* path);
 // VMFParseFailure(kind, message).
 void ReportParseFailure(ScriptHost& host, const char* kind, const char* message);
 
+// Pushes the boolean true, which the host interface has no call for: it is
+// the result of rawequal(0, 0). Returns the count of results, 1.
+int PushTrue(ScriptHost& host);
+
 }  // namespace mapwright
 
 #endif

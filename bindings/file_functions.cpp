@@ -16,14 +16,13 @@ int ScriptReadFile(ScriptHost& host) {
   return 1;
 }
 
+// True when the whole text is stored under the path; nothing otherwise, and
+// nothing is written without a text to write.
 int ScriptWriteFile(ScriptHost& host) {
   std::string path = ResolveScriptPath(host, host.GetStringArg(1));
-  NewFile file;
-  if (!file.Create(path.c_str())) return 0;
-  // TODO: a failed write leaves a cut file behind; the write becomes
-  // all-or-nothing with the temporary-file publish.
-  static_cast<void>(file.WriteAll(StringArg(host, 2)));
-  return 0;
+  const char* text = host.GetStringArg(2);
+  if (text == nullptr || !WriteNewFile(path.c_str(), text)) return 0;
+  return PushTrue(host);
 }
 
 }  // namespace mapwright

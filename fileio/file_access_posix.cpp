@@ -1,14 +1,24 @@
 // POSIX file access. Windows share modes are met with advisory locks taken
-// without blocking: a reader holds a shared lock, a writer an exclusive one.
+// without blocking: a reader holds a shared lock, so a file that another
+// program holds under an exclusive one cannot be read. A new file is written
+// under a temporary name that nobody else knows.
 #include <errno.h>
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <exception>
 
 #include "fileio/file_access.h"
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE 1
+#endif
 
 namespace mapwright {
 namespace {
@@ -24,6 +34,12 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
+  // Closes now; false when the close reports an error.
+  [[nodiscard]] bool Close() {
+    int fd = fd_;
+    fd_ = -1;
+    return close(fd) == 0;
+  }
 
  private:
   int fd_;
@@ -39,6 +55,46 @@ std::size_t ReadUpTo(int fd, char* buffer, std::size_t size) {
     done += static_cast<std::size_t>(got);
   }
   return done;
+}
+
+// Writes every byte, retrying short writes; false on an error.
+[[nodiscard]] bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t put = write(fd, bytes.data(), bytes.size());
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(put));
+  }
+  return true;
+}
+
+// Past the process's file size limit a write would raise SIGXFSZ, which ends
+// the process: such a file is refused before it is begun.
+bool WithinSizeLimit(std::size_t size) {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return true;
+  return size <= limit.rlim_cur;
+}
+
+// A template for mkostemp in the folder of path.
+std::string TemporaryBeside(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  std::string name = slash == nullptr ? std::string("./") : std::string(path, slash + 1);
+  name.append(".mapwright-XXXXXX");
+  return name;
+}
+
+// Gives the complete file its name, never over an existing one. A hard link
+// does that everywhere but on file systems without links, where an exclusive
+// rename does.
+bool Publish(const char* temporary, const char* path) {
+  if (link(temporary, path) == 0) return true;
+  if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK) return false;
+#ifdef SYS_renameat2
+  return syscall(SYS_renameat2, AT_FDCWD, temporary, AT_FDCWD, path, RENAME_NOREPLACE) == 0;
+#else
+  return false;
+#endif
 }
 
 }  // namespace
@@ -60,29 +116,19 @@ std::optional<std::string> ReadOrCreateFile(const char* path) {
   return content;
 }
 
-NewFile::~NewFile() {
-  if (descriptor_ >= 0) close(descriptor_);
-}
-
-bool NewFile::Create(const char* path) {
-  int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
-  if (fd < 0) return false;
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    close(fd);
-    return false;
-  }
-  descriptor_ = fd;
-  return true;
-}
-
-bool NewFile::WriteAll(std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t put = write(descriptor_, bytes.data(), bytes.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(put));
-  }
-  return true;
+bool WriteNewFile(const char* path, std::string_view bytes) {
+  if (!WithinSizeLimit(bytes.size())) return false;
+  std::string temporary = TemporaryBeside(path);
+  Descriptor file(mkostemp(temporary.data(), O_CLOEXEC));
+  if (file.get() < 0) return false;
+  mode_t mask = umask(0);  // a new file's mode, as open would give it
+  umask(mask);
+  bool stored = fchmod(file.get(), kNewFileMode & ~mask) == 0 && WriteAll(file.get(), bytes) &&
+                fsync(file.get()) == 0;
+  stored = file.Close() && stored;
+  stored = stored && Publish(temporary.c_str(), path);
+  unlink(temporary.c_str());  // the published file keeps its own name
+  return stored;
 }
 
 }  // namespace mapwright

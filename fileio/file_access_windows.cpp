@@ -18,6 +18,12 @@ class Handle {
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
   HANDLE get() const { return handle_; }
+  // Closes now; false when the close reports an error.
+  [[nodiscard]] bool Close() {
+    HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    return CloseHandle(handle) != 0;
+  }
 
  private:
   HANDLE handle_;
@@ -28,6 +34,33 @@ constexpr DWORD kChunk = 1u << 30;
 
 DWORD ChunkOf(unsigned long long remaining) {
   return remaining < kChunk ? static_cast<DWORD>(remaining) : kChunk;
+}
+
+[[nodiscard]] bool WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD put = 0;
+    if (!WriteFile(file, bytes.data(), ChunkOf(bytes.size()), &put, nullptr) || put == 0) {
+      return false;
+    }
+    bytes.remove_prefix(put);
+  }
+  return true;
+}
+
+// A temporary file of our own in the folder of path, created new.
+HANDLE CreateTemporaryBeside(const char* path, std::string& name) {
+  std::string folder(path);
+  std::size_t slash = folder.find_last_of("/\\");
+  folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = folder + ".mapwright-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(++counter) + ".tmp";
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  return INVALID_HANDLE_VALUE;
 }
 
 }  // namespace
@@ -60,29 +93,16 @@ std::optional<std::string> ReadOrCreateFile(const char* path) {
   return content;
 }
 
-NewFile::~NewFile() {
-  if (handle_ != nullptr) CloseHandle(static_cast<HANDLE>(handle_));
-}
-
-bool NewFile::Create(const char* path) {
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  handle_ = file;
-  return true;
-}
-
-bool NewFile::WriteAll(std::string_view bytes) {
-  while (!bytes.empty()) {
-    DWORD put = 0;
-    if (!WriteFile(static_cast<HANDLE>(handle_), bytes.data(), ChunkOf(bytes.size()), &put,
-                   nullptr) ||
-        put == 0) {
-      return false;
-    }
-    bytes.remove_prefix(put);
-  }
-  return true;
+bool WriteNewFile(const char* path, std::string_view bytes) {
+  std::string temporary;
+  Handle file(CreateTemporaryBeside(path, temporary));
+  if (file.get() == INVALID_HANDLE_VALUE) return false;
+  bool stored = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get()) != 0;
+  stored = file.Close() && stored;
+  // Without MOVEFILE_REPLACE_EXISTING the move never replaces a file.
+  stored = stored && MoveFileExA(temporary.c_str(), path, MOVEFILE_WRITE_THROUGH) != 0;
+  if (!stored) DeleteFileA(temporary.c_str());
+  return stored;
 }
 
 }  // namespace mapwright

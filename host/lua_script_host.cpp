@@ -159,9 +159,10 @@ ScriptObject* LuaScriptHost::GetGlobal(const char* name) {
   return new LuaObject(*this, state_);
 }
 
+// A string, or a number as Lua converts it; no text for any other value.
 const char* LuaScriptHost::GetStringArg(int index) {
   int type = lua_type(state_, index);
-  if (type != LUA_TSTRING && type != LUA_TNUMBER) return "";
+  if (type != LUA_TSTRING && type != LUA_TNUMBER) return nullptr;
   return lua_tostring(state_, index);
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,7 +73,6 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   if (options.script.empty() && !options.inlineChunk) return false;
   options.firstScriptArg = i;
   if (options.modulePath.empty()) options.modulePath = DefaultModulePath();
-  options.root = mapwright::host::AbsoluteFolder(options.root);
   return true;
 }
 
@@ -170,6 +170,13 @@ int main(int argc, char** argv) {
     PrintUsage();
     return kUsageStatus;
   }
+  std::optional<std::string> root = mapwright::host::RootFolder(options.root);
+  if (!root) {
+    std::fprintf(stderr, "mapwright-lua: the root %s is no folder that can be used\n",
+                 options.root.empty() ? "(the working folder)" : options.root.c_str());
+    return kUsageStatus;
+  }
+  options.root = *root;
   void* library = dlopen(options.modulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     std::fprintf(stderr, "mapwright-lua: cannot load module: %s\n", dlerror());

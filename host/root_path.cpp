@@ -1,7 +1,11 @@
 #include "host/root_path.h"
 
+#include <errno.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace mapwright::host {
@@ -40,6 +44,43 @@ bool Normalise(std::vector<std::string_view>& out, std::string_view path, std::s
   return true;
 }
 
+bool Inside(std::string_view root, std::string_view path) {
+  if (root == "/") return !path.empty() && path.front() == '/';
+  return path.substr(0, root.size()) == root &&
+         (path.size() == root.size() || path[root.size()] == '/');
+}
+
+std::optional<std::string> RealPath(const std::string& path) {
+  char* real = realpath(path.c_str(), nullptr);
+  if (real == nullptr) return std::nullopt;
+  std::string result(real);
+  std::free(real);
+  return result;
+}
+
+// The lexical path with the links of its longest existing part resolved. The
+// first part that does not resolve must not exist at all: a link that points
+// nowhere would be followed by an open that creates.
+std::optional<std::string> ResolveLinks(const std::vector<std::string_view>& segments) {
+  for (std::size_t kept = segments.size() + 1; kept-- > 0;) {
+    std::vector<std::string_view> head(segments.begin(), segments.begin() + kept);
+    std::optional<std::string> real = RealPath(Join(head));
+    if (!real) continue;
+    if (kept == segments.size()) return real;
+    std::string next =
+        Join(std::vector<std::string_view>(segments.begin(), segments.begin() + kept + 1));
+    struct stat info;
+    if (lstat(next.c_str(), &info) == 0 || errno != ENOENT) return std::nullopt;
+    std::string resolved = *real;
+    for (std::size_t i = kept; i < segments.size(); ++i) {
+      if (resolved.back() != '/') resolved += '/';
+      resolved.append(segments[i]);
+    }
+    return resolved;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> ResolveUnderRoot(std::string_view root, std::string_view path) {
@@ -56,19 +97,23 @@ std::optional<std::string> ResolveUnderRoot(std::string_view root, std::string_v
     resolved = rootSegments;
     if (!Normalise(resolved, path, rootSegments.size())) return std::nullopt;
   }
-  return Join(resolved);
+  std::optional<std::string> real = ResolveLinks(resolved);
+  if (!real || !Inside(root, *real)) return std::nullopt;
+  return real;
 }
 
-std::string AbsoluteFolder(std::string_view folder) {
-  std::string base;
+std::optional<std::string> RootFolder(std::string_view folder) {
+  std::string absolute(folder);
   if (folder.empty() || folder.front() != '/') {
-    std::vector<char> buffer(4096);
-    if (getcwd(buffer.data(), buffer.size()) != nullptr) base = buffer.data();
+    char* working = getcwd(nullptr, 0);
+    if (working == nullptr) return std::nullopt;
+    absolute = std::string(working) + "/" + absolute;
+    std::free(working);
   }
-  std::vector<std::string_view> segments;
-  Normalise(segments, base, 0);
-  Normalise(segments, folder, 0);
-  return Join(segments);
+  std::optional<std::string> real = RealPath(absolute);
+  struct stat info;
+  if (!real || stat(real->c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::nullopt;
+  return real;
 }
 
 }  // namespace mapwright::host

@@ -96,8 +96,8 @@ TEST(Collection, AtEveryHostCallOfEveryMethod) {
         {
           Session session;
           bool disturbed = false;
-          undisturbed = session.Call(method.function, onEntity, args, Disturbance::kCollect, -1,
-                                     disturbed);
+          undisturbed =
+              session.Call(method.function, onEntity, args, Disturbance::kCollect, -1, disturbed);
         }
         for (Disturbance disturbance : {Disturbance::kCollect, Disturbance::kParseAgain}) {
           for (int at = 0;; ++at) {

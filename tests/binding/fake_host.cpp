@@ -7,6 +7,13 @@
 
 namespace mapwright::testing {
 
+FakeValue FakeValue::Boolean(bool b) {
+  FakeValue v;
+  v.type = Type::kBoolean;
+  v.number = b ? 1 : 0;
+  return v;
+}
+
 FakeValue FakeValue::Number(double n) {
   FakeValue v;
   v.type = Type::kNumber;
@@ -159,6 +166,8 @@ std::string FakeHost::Describe(const FakeValue& value) {
   switch (value.type) {
     case FakeValue::Type::kNil:
       return "nil";
+    case FakeValue::Type::kBoolean:
+      return value.number != 0 ? "true" : "false";
     case FakeValue::Type::kNumber: {
       std::ostringstream out;
       out << value.number;

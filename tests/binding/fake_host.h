@@ -17,7 +17,7 @@ namespace mapwright::testing {
 struct FakeTable;
 
 struct FakeValue {
-  enum class Type { kNil, kNumber, kString, kUserData, kTable, kFunction, kNative };
+  enum class Type { kNil, kBoolean, kNumber, kString, kUserData, kTable, kFunction, kNative };
   using ScriptFunction = std::function<std::vector<FakeValue>(const std::vector<FakeValue>&)>;
 
   Type type = Type::kNil;
@@ -29,6 +29,7 @@ struct FakeValue {
   NativeFunction native = nullptr;
 
   static FakeValue Nil() { return {}; }
+  static FakeValue Boolean(bool b);  // its truth in number
   static FakeValue Number(double n);
   static FakeValue String(std::string s);
   static FakeValue UserData(void* p, FakeTable* meta = nullptr);

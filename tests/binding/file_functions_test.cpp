@@ -22,6 +22,10 @@ class FileFunctions : public ::testing::Test {
           ++resolves;
           return std::vector<FakeValue>{FakeValue::String((folder / args.at(0).text).string())};
         });
+    host.SetGlobal(
+        "rawequal", FakeValue::Function([](const std::vector<FakeValue>& args) {
+          return std::vector<FakeValue>{FakeValue::Boolean(args.at(0).number == args.at(1).number)};
+        }));
     gmod_open(&host);
     readFile = host.Member("Mapwright", "ReadFile");
     writeFile = host.Member("Mapwright", "WriteFile");
@@ -40,15 +44,33 @@ class FileFunctions : public ::testing::Test {
   NativeFunction writeFile = nullptr;
 };
 
-TEST_F(FileFunctions, WriteResolvesOnceThenReadsItsText) {
-  EXPECT_TRUE(
-      host.Invoke(writeFile, {FakeValue::String("a.txt"), FakeValue::String("hello\r\n")}).empty());
-  EXPECT_EQ(host.log,
-            (std::vector<std::string>{
-                "GetStringArg 1", "GetGlobal util", "GetMember util.RelativePathToFull",
-                "Push util.RelativePathToFull", "PushString a.txt", "Call 1 1", "GetReturn 0",
-                "GetString return0", "UnReference return0", "UnReference util.RelativePathToFull",
-                "UnReference util", "GetStringArg 2"}));
+// A stored file is told with true, which comes from rawequal(0, 0).
+TEST_F(FileFunctions, WriteResolvesOnceReadsItsTextAndTellsTrue) {
+  std::vector<FakeValue> stored =
+      host.Invoke(writeFile, {FakeValue::String("a.txt"), FakeValue::String("hello\r\n")});
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(FakeHost::Describe(stored[0]), "true");
+  EXPECT_EQ(host.log, (std::vector<std::string>{"GetStringArg 1",
+                                                "GetGlobal util",
+                                                "GetMember util.RelativePathToFull",
+                                                "Push util.RelativePathToFull",
+                                                "PushString a.txt",
+                                                "Call 1 1",
+                                                "GetReturn 0",
+                                                "GetString return0",
+                                                "UnReference return0",
+                                                "UnReference util.RelativePathToFull",
+                                                "UnReference util",
+                                                "GetStringArg 2",
+                                                "GetGlobal rawequal",
+                                                "Push rawequal",
+                                                "UnReference rawequal",
+                                                "PushNumber 0",
+                                                "PushNumber 0",
+                                                "Call 2 1",
+                                                "GetReturn 0",
+                                                "Push return0",
+                                                "UnReference return0"}));
   EXPECT_EQ(resolves, 1);
   std::vector<FakeValue> read = host.Invoke(readFile, {FakeValue::String("a.txt")});
   ASSERT_EQ(read.size(), 1u);
@@ -58,11 +80,14 @@ TEST_F(FileFunctions, WriteResolvesOnceThenReadsItsText) {
 
 TEST_F(FileFunctions, AFailedOpenReadsNoText) {
   std::ofstream(folder / "exists.txt") << "old";
-  host.Invoke(writeFile, {FakeValue::String("exists.txt"), FakeValue::String("new")});
-  EXPECT_EQ(host.log.back(), "UnReference util");  // argument 2 was never read
+  EXPECT_TRUE(
+      host.Invoke(writeFile, {FakeValue::String("exists.txt"), FakeValue::String("new")}).empty());
+  EXPECT_TRUE(host.Invoke(writeFile, {FakeValue::String("none.txt")}).empty());  // no text
+  EXPECT_FALSE(fs::exists(folder / "none.txt"));
+  EXPECT_EQ(fs::directory_iterator(folder)->path().filename(), "exists.txt");  // no leftovers
   EXPECT_EQ(host.Invoke(readFile, {FakeValue::String("exists.txt")}).at(0).text, "old");
   EXPECT_TRUE(host.Invoke(readFile, {FakeValue::String("missing/x.txt")}).empty());
-  EXPECT_EQ(resolves, 3);
+  EXPECT_EQ(resolves, 4);
 }
 
 TEST_F(FileFunctions, TheScriptGetsTheBytesBeforeTheFirstZero) {

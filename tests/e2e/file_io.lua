@@ -35,12 +35,16 @@ check.eq(Mapwright.ReadFile("crlf.txt"), "a\r\nb\r\n", "CR LF kept")
 put("zero.bin", "before\0after")
 check.eq(Mapwright.ReadFile("zero.bin"), "before", "up to the first zero byte")
 
--- WriteFile only creates new files and yields nothing.
+-- WriteFile only creates new files, and says true when it stored the text.
 put("old.txt", "keep")
 check.none(check.pack(Mapwright.WriteFile("old.txt", "replace")), "WriteFile over a file")
 check.eq(contents("old.txt"), "keep", "existing file unchanged")
-check.none(check.pack(Mapwright.WriteFile("new.txt", "line\r\n\255")), "WriteFile")
+check.yields(check.pack(Mapwright.WriteFile("new.txt", "line\r\n\255")), { true }, "WriteFile")
 check.eq(contents("new.txt"), "line\r\n\255", "written bytes")
+check.none(check.pack(Mapwright.WriteFile("notext.txt")), "WriteFile without a text")
+check.none(check.pack(Mapwright.WriteFile("notext.txt", {})), "WriteFile of a table")
+check.eq(exists("notext.txt"), false, "nothing written without a text")
+check.none(check.pack(Mapwright.WriteFile("nofolder/new.txt", "x")), "WriteFile in a missing folder")
 check.eq(Mapwright.ReadFile("new.txt"), "line\r\n\255", "round trip")
 Mapwright.WriteFile("empty.txt", "")
 check.eq(contents("empty.txt"), "", "empty text makes an empty file")
@@ -54,6 +58,20 @@ check.none(check.pack(Mapwright.WriteFile("../escape.txt", "x")), "WriteFile thr
 check.eq(exists("../escape.txt"), false, "nothing written outside the root")
 check.none(check.pack(Mapwright.ReadFile("/etc/hostname")), "absolute path outside the root")
 check.eq(Mapwright.ReadFile("sub/../crlf.txt"), "a\r\nb\r\n", ".. inside the root")
+
+-- Links inside the root that lead out reach nothing outside: not through a
+-- linked folder, a linked file, nor a link to a file that does not exist.
+os.execute("mkdir ../outside && printf secret > ../outside/secret.txt")
+os.execute("ln -s ../outside link_dir && ln -s ../outside/secret.txt link_file")
+os.execute("ln -s ../outside/created.txt dangling")
+check.none(check.pack(Mapwright.ReadFile("link_dir/secret.txt")), "ReadFile through a linked folder")
+check.none(check.pack(Mapwright.ReadFile("link_file")), "ReadFile of a linked file")
+check.none(check.pack(Mapwright.ReadFile("dangling")), "ReadFile of a dangling link")
+check.none(check.pack(Mapwright.WriteFile("link_dir/x.txt", "x")), "WriteFile through a link")
+check.none(check.pack(Mapwright.WriteFile("dangling", "x")), "WriteFile to a dangling link")
+check.eq(exists("../outside/created.txt") or exists("../outside/x.txt"), false,
+         "nothing created outside the root")
+check.eq(contents("../outside/secret.txt"), "secret", "the file outside is untouched")
 
 -- util.RelativePathToFull is called once per call and looked up anew each time.
 local original = util.RelativePathToFull
@@ -88,11 +106,14 @@ util = { RelativePathToFull = original }
 check.eq(exists("bad.txt"), false, "no file made through a bad resolver")
 check.eq(exists("42"), false, "a number result is not a path")
 
--- A file held by a writer (an exclusive lock, as WriteFile takes) cannot be read.
+-- A file held by a writer (an exclusive lock) cannot be read. The holder
+-- keeps its lock until the script opens and closes the gate.
 put("locked.txt", "data")
-local holder = io.popen("flock -x locked.txt -c 'echo held; sleep 1'")
+os.execute("mkfifo gate")
+local holder = io.popen("flock -x locked.txt -c 'echo held; cat gate >/dev/null'")
 check.eq(holder:read("*l"), "held", "lock taken")
 check.none(check.pack(Mapwright.ReadFile("locked.txt")), "ReadFile of a locked file")
+assert(io.open("gate", "w")):close()
 holder:close()
 check.eq(Mapwright.ReadFile("locked.txt"), "data", "readable once the writer is gone")
 print("file_io: ok")

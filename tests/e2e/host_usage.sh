@@ -19,4 +19,13 @@ out=$("$host" "$dir/args.lua" one two) || fail "args script failed"
 [ "$out" = "$(printf '%s\tone\ttwo\tone\ttwo' "$dir/args.lua")" ] || fail "arg table wrong: $out"
 out=$("$host" -e 'print(type(Mapwright.TokenReader), type(util.RelativePathToFull))')
 [ "$out" = "$(printf 'function\tfunction')" ] || fail "globals wrong: $out"
+# The root: relative to the working folder; a missing one, or a working
+# folder that no longer has a name, is bad usage.
+mkdir "$dir/r" && printf hi >"$dir/r/f.txt"
+out=$(cd "$dir" && "$host" --root r -e 'io.write(Mapwright.ReadFile("f.txt"))') || fail "relative root failed"
+[ "$out" = "hi" ] || fail "a relative root must be taken from the working folder: $out"
+"$host" --root "$dir/missing" -e 'x=1' >/dev/null 2>&1; [ $? -eq 2 ] || fail "missing root must give status 2"
+mkdir "$dir/gone"
+(cd "$dir/gone" && rmdir "$dir/gone" && "$host" -e 'x=1' >/dev/null 2>&1); [ $? -eq 2 ] ||
+  fail "a working folder without a name must give status 2"
 echo "host_usage: ok"

@@ -7,6 +7,14 @@
 #include <sstream>
 #include <string>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "tests/temp_folder.h"
 
 namespace mapwright {
@@ -52,49 +60,63 @@ TEST_F(FileAccess, BytesComeBackUnchanged) {
 
 TEST_F(FileAccess, ADirectoryGivesNothingForBoth) {
   EXPECT_FALSE(ReadOrCreateFile(folder.string().c_str()).has_value());
-  NewFile file;
-  EXPECT_FALSE(file.Create(folder.string().c_str()));
+  EXPECT_FALSE(WriteNewFile(folder.string().c_str(), "x"));
 }
 
-TEST_F(FileAccess, WritingNeverTouchesAnExistingFile) {
+TEST_F(FileAccess, WritingNeverTouchesAnExistingFileAndLeavesNothingBehind) {
   Put("old.txt", "keep me");
-  NewFile file;
-  EXPECT_FALSE(file.Create(PathOf("old.txt").c_str()));
+  EXPECT_FALSE(WriteNewFile(PathOf("old.txt").c_str(), "replace"));
   EXPECT_EQ(Get("old.txt"), "keep me");
+  EXPECT_FALSE(WriteNewFile(PathOf("nofolder/x.txt").c_str(), "x"));
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) ++entries;
+  EXPECT_EQ(entries, 1) << "no temporary file stays";
 }
 
 TEST_F(FileAccess, WriteThenRead) {
   std::string bytes(3 * 1024 * 1024 + 17, 'x');
   bytes[12345] = '\n';
-  {
-    NewFile file;
-    ASSERT_TRUE(file.Create(PathOf("out.txt").c_str()));
-    EXPECT_TRUE(file.WriteAll(bytes));
-  }
+  ASSERT_TRUE(WriteNewFile(PathOf("out.txt").c_str(), bytes));
   EXPECT_EQ(ReadOrCreateFile(PathOf("out.txt").c_str()), bytes);
-  {
-    NewFile empty;
-    ASSERT_TRUE(empty.Create(PathOf("empty.txt").c_str()));
-  }
-  EXPECT_TRUE(fs::exists(folder / "empty.txt"));
+  ASSERT_TRUE(WriteNewFile(PathOf("empty.txt").c_str(), ""));
   EXPECT_EQ(fs::file_size(folder / "empty.txt"), 0u);
+  EXPECT_FALSE(WriteNewFile(PathOf("empty.txt").c_str(), "again"));
 }
 
-TEST_F(FileAccess, AFileHeldByAWriterCannotBeRead) {
-  NewFile writer;
-  ASSERT_TRUE(writer.Create(PathOf("held.txt").c_str()));
-  ASSERT_TRUE(writer.WriteAll("partial"));
-  EXPECT_FALSE(ReadOrCreateFile(PathOf("held.txt").c_str()).has_value());
+#ifndef _WIN32
+// Readers share a file; a file that a writer holds (under an exclusive lock)
+// cannot be read; a FIFO is no file to read, and does not block.
+TEST_F(FileAccess, ReadersShareWritersExcludeAndFifosGiveNothing) {
+  Put("shared.txt", "data");
+  int reader = open(PathOf("shared.txt").c_str(), O_RDONLY);
+  ASSERT_GE(reader, 0);
+  ASSERT_EQ(flock(reader, LOCK_SH), 0);
+  EXPECT_EQ(ReadOrCreateFile(PathOf("shared.txt").c_str()), "data");
+  ASSERT_EQ(flock(reader, LOCK_UN), 0);
+  ASSERT_EQ(flock(reader, LOCK_EX), 0);
+  EXPECT_FALSE(ReadOrCreateFile(PathOf("shared.txt").c_str()).has_value());
+  close(reader);
+  EXPECT_EQ(ReadOrCreateFile(PathOf("shared.txt").c_str()), "data");
+  ASSERT_EQ(mkfifo(PathOf("fifo").c_str(), 0600), 0);
+  EXPECT_FALSE(ReadOrCreateFile(PathOf("fifo").c_str()).has_value());
 }
 
-TEST_F(FileAccess, AFileReadAfterTheWriterClosedIsWhole) {
-  {
-    NewFile writer;
-    ASSERT_TRUE(writer.Create(PathOf("done.txt").c_str()));
-    ASSERT_TRUE(writer.WriteAll("whole"));
-  }
-  EXPECT_EQ(ReadOrCreateFile(PathOf("done.txt").c_str()), "whole");
+// Past the process's file size limit nothing is written, and the process
+// lives on.
+TEST_F(FileAccess, AFileBeyondTheSizeLimitIsRefusedWhole) {
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  struct rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool big = WriteNewFile(PathOf("big.txt").c_str(), std::string(8192, 'x'));
+  bool fits = WriteNewFile(PathOf("small.txt").c_str(), "0123456789");
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+  EXPECT_FALSE(big);
+  EXPECT_FALSE(fs::exists(folder / "big.txt"));
+  EXPECT_TRUE(fits);
 }
+#endif
 
 }  // namespace
 }  // namespace mapwright
