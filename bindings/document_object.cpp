@@ -1,5 +1,6 @@
 #include "bindings/document_object.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -98,11 +99,20 @@ int DocumentCreateEntity(ScriptHost& host) {
   return 1;
 }
 
+// A text that does not read as a number is appended as it is; a number (or a
+// text the script would read as one) is appended in decimal, as an integer.
 int DocumentRename(ScriptHost& host) {
   void* token = host.GetUserDataArg(1);
-  std::int32_t suffix = host.GetIntegerArg(2);
+  std::int32_t number = host.GetIntegerArg(2);  // before the text: a host may convert in place
+  const char* text = host.GetStringArg(2);
   DocumentObject* owner = FindDocument(token);
   if (owner == nullptr) return 0;
+  std::string suffix;
+  if (text != nullptr && !ReadsAsScriptNumber(text)) {
+    suffix = text;
+  } else {
+    suffix = std::to_string(text != nullptr ? ScriptInteger(text) : number);
+  }
   RenameEntities(owner->document, suffix);
   return 0;
 }
@@ -165,6 +175,36 @@ int DocumentFindByName(ScriptHost& host) {
   DocumentObject* owner = FindDocument(token);
   if (owner == nullptr) return 0;
   return PushFound(host, *owner, owner->document.FindByName(name));
+}
+
+namespace {
+
+using FindNext = MapEntity* (MapDocument::*)(std::string_view, std::size_t);
+
+// The entity and its index, or nothing.
+int PushNextMatch(ScriptHost& host, FindNext find) {
+  void* token = host.GetUserDataArg(1);
+  std::string pattern(StringArg(host, 2));
+  int start = host.GetIntegerArg(3);
+  DocumentObject* owner = FindDocument(token);
+  if (owner == nullptr) return 0;
+  MapEntity* entity =
+      (owner->document.*find)(pattern, static_cast<std::size_t>(std::max(start, 0)));
+  if (entity == nullptr) return 0;
+  std::size_t index = entity->Index();
+  PushEntity(host, *owner, *entity);
+  host.PushNumber(static_cast<float>(index));
+  return 2;
+}
+
+}  // namespace
+
+int DocumentFindNextByName(ScriptHost& host) {
+  return PushNextMatch(host, &MapDocument::FindNextByName);
+}
+
+int DocumentFindNextByClass(ScriptHost& host) {
+  return PushNextMatch(host, &MapDocument::FindNextByClass);
 }
 
 int DocumentFindByID(ScriptHost& host) {

@@ -45,6 +45,8 @@ int DocumentWorldKeyCount(ScriptHost& host);
 int DocumentFindByClass(ScriptHost& host);
 int DocumentFindByName(ScriptHost& host);
 int DocumentFindByID(ScriptHost& host);
+int DocumentFindNextByName(ScriptHost& host);
+int DocumentFindNextByClass(ScriptHost& host);
 
 }  // namespace mapwright
 

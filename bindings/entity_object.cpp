@@ -51,6 +51,24 @@ int EntityConnection(ScriptHost& host) {
   return 1;
 }
 
+// The six fields of output i as written: output, target, input, parameter,
+// delay, times.
+int EntityConnectionParts(ScriptHost& host) {
+  void* token = host.GetUserDataArg(1);
+  int position = host.GetIntegerArg(2);
+  MapEntity* entity = FindEntity(token);
+  if (entity == nullptr) return 0;
+  std::optional<std::size_t> index = IndexIn(position, entity->ConnectionCount());
+  if (!index) return 0;
+  const Connection& connection = entity->GetConnection(*index);
+  OutputFields fields = SplitParameters(connection.parameters, connection.separator);
+  const std::string texts[] = {connection.output,         connection.target,
+                               std::string(fields.input), std::string(fields.parameter),
+                               std::string(fields.delay), std::string(fields.times)};
+  for (const std::string& text : texts) host.PushString(text.c_str());
+  return 6;
+}
+
 int EntityConnectionCount(ScriptHost& host) {
   MapEntity* entity = FindEntity(host.GetUserDataArg(1));
   if (entity == nullptr) return 0;

@@ -17,6 +17,7 @@ int EntityID(ScriptHost& host);
 int EntityAddKey(ScriptHost& host);
 int EntityAddConnection(ScriptHost& host);
 int EntityFindKey(ScriptHost& host);
+int EntityConnectionParts(ScriptHost& host);
 
 }  // namespace mapwright
 

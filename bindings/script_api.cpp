@@ -41,6 +41,7 @@ constexpr ScriptFunction kEntityMethods[] = {
     {"AddKey", Native<EntityAddKey>},
     {"AddConnection", Native<EntityAddConnection>},
     {"FindKey", Native<EntityFindKey>},
+    {"ConnectionParts", Native<EntityConnectionParts>},
 };
 
 constexpr ScriptFunction kDocumentMethods[] = {
@@ -55,6 +56,8 @@ constexpr ScriptFunction kDocumentMethods[] = {
     {"FindByClass", Native<DocumentFindByClass>},
     {"FindByName", Native<DocumentFindByName>},
     {"FindByID", Native<DocumentFindByID>},
+    {"FindNextByName", Native<DocumentFindNextByName>},
+    {"FindNextByClass", Native<DocumentFindNextByClass>},
 };
 
 constexpr ScriptMetaTable kMetaTables[] = {

@@ -3,6 +3,7 @@
 #define MAPWRIGHT_BINDINGS_SCRIPT_VALUES_H
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,14 @@ template <typename T>
 T* FindObject(void* token, ObjectKind kind) {
   return static_cast<T*>(TheLiveObjects().Find(token, kind));
 }
+
+// Whether a script would read the text as a number: decimal, with an
+// optional sign, fraction and exponent, or an infinity or NaN as Lua writes
+// them.
+bool ReadsAsScriptNumber(std::string_view text);
+// Such a text as an integer argument: truncated toward zero, clamped to the
+// 32-bit range, 0 for NaN.
+std::int32_t ScriptInteger(const char* text);
 
 // Pushes a count as a number; returns the count of results, 1.
 int PushCount(ScriptHost& host, std::size_t count);

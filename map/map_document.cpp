@@ -1,5 +1,7 @@
 #include "map/map_document.h"
 
+#include "map/name_table.h"
+
 namespace mapwright {
 
 MapEntity& MapDocument::AddEntity() {
@@ -34,6 +36,28 @@ MapEntity* MapDocument::FindByName(std::string_view name) {
 MapEntity* MapDocument::FindByID(std::int32_t id) {
   for (MapEntity& entity : entities_) {
     if (entity.id == id) return &entity;
+  }
+  return nullptr;
+}
+
+bool MatchesPattern(std::string_view text, std::string_view pattern) {
+  if (!pattern.empty() && pattern.back() == '*') {
+    pattern.remove_suffix(1);
+    return text.size() >= pattern.size() && SameName(text.substr(0, pattern.size()), pattern);
+  }
+  return SameName(text, pattern);
+}
+
+MapEntity* MapDocument::FindNextByName(std::string_view pattern, std::size_t start) {
+  for (std::size_t i = start; i < entities_.size(); ++i) {
+    if (MatchesPattern(entities_[i].targetname, pattern)) return &entities_[i];
+  }
+  return nullptr;
+}
+
+MapEntity* MapDocument::FindNextByClass(std::string_view pattern, std::size_t start) {
+  for (std::size_t i = start; i < entities_.size(); ++i) {
+    if (MatchesPattern(entities_[i].classname, pattern)) return &entities_[i];
   }
   return nullptr;
 }

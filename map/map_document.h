@@ -37,6 +37,12 @@ class MapDocument {
   MapEntity* FindByName(std::string_view name);
   MapEntity* FindByID(std::int32_t id);
 
+  // The first entity at or after index start whose name (class) matches the
+  // pattern as the engine matches it: ASCII letters without regard to case,
+  // and a '*' at the end matches any rest. Null when there is none.
+  MapEntity* FindNextByName(std::string_view pattern, std::size_t start);
+  MapEntity* FindNextByClass(std::string_view pattern, std::size_t start);
+
   // Destroys every entity and world pair.
   void Clear();
   // Changes whenever Clear destroys the entities.
@@ -51,6 +57,9 @@ class MapDocument {
   std::vector<KeyValue> worldKeys_;
   std::uint64_t generation_ = 0;
 };
+
+// Whether text matches pattern as FindNextByName matches.
+bool MatchesPattern(std::string_view text, std::string_view pattern);
 
 }  // namespace mapwright
 

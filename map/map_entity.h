@@ -39,6 +39,19 @@ struct ConnectionParts {
 // comma; nothing when it holds neither.
 std::optional<ConnectionParts> SplitConnectionValue(std::string_view value);
 
+// The fields of a connection's parameters, as written: input, parameter,
+// delay and times. ESC-separated parameters split at every ESC (anything past
+// a fourth field stays in times); comma-separated ones take the last two
+// fields as delay and times and everything between input and delay as the
+// parameter, commas and all. Fields a text lacks are empty.
+struct OutputFields {
+  std::string_view input;
+  std::string_view parameter;
+  std::string_view delay;
+  std::string_view times;
+};
+OutputFields SplitParameters(std::string_view parameters, char separator);
+
 class MapEntity {
  public:
   MapEntity(TextPool& texts, std::size_t index) : texts_(&texts), index_(index) {}

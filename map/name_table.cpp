@@ -1,28 +1,40 @@
 #include "map/name_table.h"
 
-#include <cstring>
+#include <atomic>
+#include <chrono>
+#include <random>
 
 namespace mapwright {
 namespace {
 
 using Slot = std::uint64_t;
 
-constexpr std::uint32_t kFnvOffset = 2166136261u;
-constexpr std::uint32_t kFnvPrime = 16777619u;
-
-std::uint32_t HashOf(std::string_view text) {
-  std::uint32_t hash = kFnvOffset;
-  for (char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * kFnvPrime;
-  return hash;
+inline unsigned char Fold(char c) {
+  auto byte = static_cast<unsigned char>(c);
+  return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
 }
 
-// Hashes a terminated text and measures it in the same pass.
-std::uint32_t HashAndMeasure(const char* text, std::uint32_t& length) {
-  std::uint32_t hash = kFnvOffset;
-  const char* p = text;
-  for (; *p != '\0'; ++p) hash = (hash ^ static_cast<unsigned char>(*p)) * kFnvPrime;
-  length = static_cast<std::uint32_t>(p - text);
-  return hash;
+// A different seed for every table: the process's own random start, the
+// clock, and a count of tables made.
+std::uint64_t NewSeed() {
+  static const std::uint64_t start = [] {
+    std::random_device device;
+    return (static_cast<std::uint64_t>(device()) << 32) ^ device();
+  }();
+  static std::atomic<std::uint64_t> tables{0};
+  auto now =
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  std::uint64_t seed = start ^ (now * 0x9e3779b97f4a7c15ull) ^ (++tables * 0xbf58476d1ce4e5b9ull);
+  return seed | 1;
+}
+
+// Spreads every bit of x over the whole word.
+inline std::uint64_t Mix(std::uint64_t x) {
+  x ^= x >> 31;
+  x *= 0xd6e8feb86659fd93ull;
+  x ^= x >> 32;
+  x *= 0xd6e8feb86659fd93ull;
+  return x ^ (x >> 32);
 }
 
 std::size_t CapacityFor(std::size_t names) {
@@ -35,50 +47,71 @@ Slot MakeSlot(std::uint32_t hash, std::size_t entry) {
   return (static_cast<std::uint64_t>(hash) << 32) | static_cast<std::uint64_t>(entry + 1);
 }
 
-std::uint32_t SlotHash(std::uint64_t slot) {
+std::uint32_t SlotHash(Slot slot) {
   return static_cast<std::uint32_t>(slot >> 32);
 }
 
-std::size_t SlotEntry(std::uint64_t slot) {
+std::size_t SlotEntry(Slot slot) {
   return static_cast<std::size_t>(slot & 0xffffffffu) - 1;
 }
 
 }  // namespace
 
-NameTable::NameTable(std::size_t expectedNames)
-    : slots_(CapacityFor(expectedNames), 0), mask_(slots_.size() - 1) {}
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Fold(a[i]) != Fold(b[i])) return false;
+  }
+  return true;
+}
 
-const char*& NameTable::Insert(std::string_view name) {
+NameTable::NameTable(std::size_t expectedNames)
+    : seed_(NewSeed()), slots_(CapacityFor(expectedNames), 0), mask_(slots_.size() - 1) {}
+
+std::size_t NameTable::PrefixOf(const char* text) {
+  unsigned first = Fold(text[0]);
+  unsigned second = first == 0 ? 0u : Fold(text[1]);
+  return (first << 8) | second;
+}
+
+// A seeded multiply-xor hash of the folded bytes, mixed at the end; measures
+// the text in the same pass.
+std::uint32_t NameTable::Hash(const char* text, std::size_t& length) const {
+  std::uint64_t hash = seed_;
+  const char* p = text;
+  for (; *p != '\0'; ++p) hash = (hash ^ Fold(*p)) * 0x100000001b3ull;
+  length = static_cast<std::size_t>(p - text);
+  return static_cast<std::uint32_t>(Mix(hash ^ length));
+}
+
+void NameTable::Insert(std::string_view name) {
   if ((count_ + 1) * 2 > slots_.size()) Grow();
-  std::uint32_t hash = HashOf(name);
+  std::size_t length = 0;
+  std::uint32_t hash = Hash(name.data(), length);  // names are terminated texts
   for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
     Slot slot = slots_[i];
     if (slot == 0) {
-      entries_.push_back({name.data(), static_cast<std::uint32_t>(name.size()), nullptr});
+      entries_.push_back({name.data(), static_cast<std::uint32_t>(name.size())});
       slots_[i] = MakeSlot(hash, entries_.size() - 1);
       ++count_;
       prefixes_.set(PrefixOf(name.data()));
-      return entries_.back().renamed;
+      return;
     }
-    Entry& entry = entries_[SlotEntry(slot)];
-    if (SlotHash(slot) == hash && std::string_view(entry.name, entry.length) == name) {
-      return entry.renamed;
-    }
+    const Entry& entry = entries_[SlotEntry(slot)];
+    if (SlotHash(slot) == hash && SameName({entry.name, entry.length}, name)) return;
   }
 }
 
-const char* NameTable::Find(const char* text) const {
-  if (!prefixes_[PrefixOf(text)]) return nullptr;
-  std::uint32_t length = 0;
-  std::uint32_t hash = HashAndMeasure(text, length);
+bool NameTable::Contains(const char* text) const {
+  if (!prefixes_[PrefixOf(text)]) return false;
+  std::size_t length = 0;
+  std::uint32_t hash = Hash(text, length);
   for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
     Slot slot = slots_[i];
-    if (slot == 0) return nullptr;
+    if (slot == 0) return false;
     if (SlotHash(slot) != hash) continue;
     const Entry& entry = entries_[SlotEntry(slot)];
-    // An entity's own "targetname" pair shares the very text of its name.
-    if (entry.name == text) return entry.renamed;
-    if (entry.length == length && std::memcmp(entry.name, text, length) == 0) return entry.renamed;
+    if (entry.name == text || SameName({entry.name, entry.length}, {text, length})) return true;
   }
 }
 

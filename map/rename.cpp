@@ -1,42 +1,97 @@
 #include "map/rename.h"
 
 #include <string>
-#include <string_view>
 
 #include "map/name_table.h"
 
 namespace mapwright {
+namespace {
 
-void RenameEntities(MapDocument& document, std::int32_t suffix) {
-  const std::string suffixText = std::to_string(suffix);
-  TextPool& texts = document.Texts();
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
-  // Old name -> new name. The old texts stay alive in the pool, so the table
-  // may point into them.
+// Keys whose values are never references.
+bool KeepsItsValue(std::string_view key) {
+  return SameName(key, "classname") || SameName(key, "id");
+}
+
+class Renaming {
+ public:
+  Renaming(MapDocument& document, std::string_view suffix, const NameTable& names)
+      : texts_(document.Texts()), suffix_(suffix), names_(names) {}
+
+  // The text with the suffix when it names an entity.
+  void Follow(const char*& text) const {
+    if (*text != '\0' && names_.Contains(text)) text = texts_.Concat(text, suffix_);
+  }
+  // A key's value: the check on its key comes only after the table's, which
+  // turns most values away at once.
+  void FollowValue(KeyValue& pair) const {
+    if (*pair.value == '\0' || !names_.Contains(pair.value) || KeepsItsValue(pair.key)) return;
+    if (!SameName(pair.key, "targetname") && ReadsAsNumber(pair.value)) return;
+    pair.value = texts_.Concat(pair.value, suffix_);
+  }
+  // The parameters with the suffix after the parameter field, when it names
+  // an entity.
+  void FollowParameter(Connection& connection) const {
+    std::string_view parameters = connection.parameters;
+    std::string_view parameter = SplitParameters(parameters, connection.separator).parameter;
+    if (parameter.empty() || ReadsAsNumber(parameter)) return;
+    std::string text(parameter);
+    if (!names_.Contains(text.c_str())) return;
+    std::size_t end =
+        static_cast<std::size_t>(parameter.data() - parameters.data()) + parameter.size();
+    std::string changed(parameters.substr(0, end));
+    changed.append(suffix_).append(parameters.substr(end));
+    connection.parameters = texts_.Store(changed);
+  }
+
+ private:
+  TextPool& texts_;
+  std::string_view suffix_;
+  const NameTable& names_;
+};
+
+}  // namespace
+
+bool ReadsAsNumber(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t digits = i;
+  while (i < text.size() && IsDigit(text[i])) ++i;
+  if (i == digits) return false;
+  if (i < text.size() && text[i] == '.') {
+    std::size_t fraction = ++i;
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    if (i == fraction) return false;
+  }
+  return i == text.size();
+}
+
+void RenameEntities(MapDocument& document, std::string_view suffix) {
+  // The old names; their texts stay alive in the pool, so the table may point
+  // into them.
   std::size_t named = 0;
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
     named += *document.Entity(i).targetname != '\0' ? 1 : 0;
   }
-  NameTable renamed(named);
+  if (named == 0 || suffix.empty()) return;
+  NameTable names(named);
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
-    MapEntity& entity = document.Entity(i);
-    std::string_view name = entity.targetname;
-    if (name.empty()) continue;
-    const char*& newName = renamed.Insert(name);
-    if (newName == nullptr) newName = texts.Concat(name, suffixText);
-    entity.targetname = newName;
+    std::string_view name = document.Entity(i).targetname;
+    if (!name.empty()) names.Insert(name);
   }
-  if (renamed.Empty()) return;
 
-  auto rewrite = [&renamed](const char*& text) {
-    if (*text == '\0') return;
-    if (const char* newText = renamed.Find(text)) text = newText;
-  };
+  Renaming renaming(document, suffix, names);
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
     MapEntity& entity = document.Entity(i);
-    for (std::size_t k = 0; k < entity.KeyCount(); ++k) rewrite(entity.Key(k).value);
+    renaming.Follow(entity.targetname);
+    for (std::size_t k = 0; k < entity.KeyCount(); ++k) renaming.FollowValue(entity.Key(k));
     for (std::size_t c = 0; c < entity.ConnectionCount(); ++c) {
-      rewrite(entity.GetConnection(c).target);
+      Connection& connection = entity.GetConnection(c);
+      renaming.Follow(connection.target);
+      renaming.FollowParameter(connection);
     }
   }
 }

@@ -1,17 +1,25 @@
 #ifndef MAPWRIGHT_MAP_RENAME_H
 #define MAPWRIGHT_MAP_RENAME_H
 
-#include <cstdint>
+#include <string_view>
 
 #include "map/map_document.h"
 
 namespace mapwright {
 
-// Appends the decimal suffix to the name of every named entity, and to every
-// key value and connection target anywhere in the document that equals one of
-// those names as they stood before the call. Each text gets the suffix at most
-// once; empty names take no part; world pairs never change.
-void RenameEntities(MapDocument& document, std::int32_t suffix);
+// Appends suffix to the name of every entity that has one, and to every text
+// that refers to one of those names as they stood before the call, matched as
+// the engine resolves names (ASCII letters without regard to case). The
+// texts that refer: connection targets; key values that do not read as a
+// number, except those of "classname" and "id"; the values of "targetname";
+// and output parameters that do not read as a number. Each text gets the
+// suffix once, appended to the text as it is written; world pairs never
+// change.
+void RenameEntities(MapDocument& document, std::string_view suffix);
+
+// Whether a text reads as a number: an optional sign, digits, and an
+// optional fraction.
+bool ReadsAsNumber(std::string_view text);
 
 }  // namespace mapwright
 

@@ -159,6 +159,42 @@ TEST_F(DocumentObject, ConstructorsFreeWhatTheHostCouldNotPush) {
   host.failPushUserData = false;
 }
 
+// A number is appended in decimal as an integer, as is a text that reads as
+// one; any other text as it is.
+TEST_F(DocumentObject, RenameSuffixes) {
+  Parse(kMap);
+  const struct {
+    FakeValue suffix;
+    const char* name;
+  } kCases[] = {
+      {FakeValue::Number(-1), "relay1-1"},    {FakeValue::Number(2.9), "relay1-12"},
+      {FakeValue::String("3"), "relay1-123"}, {FakeValue::String("_c"), "relay1-123_c"},
+      {FakeValue::Nil(), "relay1-123_c0"},    {FakeValue::Number(1e10), "relay1-123_c02147483647"}};
+  for (const auto& test : kCases) {
+    Call("Rename", {test.suffix});
+    FakeValue relay = Call("Entity", {FakeValue::Number(0)}).at(0);
+    EXPECT_EQ(host.Invoke(Ent("FindKey"), {relay, FakeValue::String("targetname")}).at(1).text,
+              test.name);
+  }
+}
+
+// The entity and its index; a start before the first entity is the first.
+TEST_F(DocumentObject, FindNextGivesTheEntityAndItsIndex) {
+  Parse(std::string(kMap) + "entity\n{\n\"targetname\" \"Relay2\"\n}\n");
+  std::vector<FakeValue> first =
+      Call("FindNextByName", {FakeValue::String("RELAY*"), FakeValue::Number(-3)});
+  ASSERT_EQ(first.size(), 2u);
+  EXPECT_EQ(first[1].number, 0);
+  std::vector<FakeValue> second =
+      Call("FindNextByName", {FakeValue::String("RELAY*"), FakeValue::Number(1)});
+  ASSERT_EQ(second.size(), 2u);
+  EXPECT_EQ(second[1].number, 1);
+  EXPECT_EQ(second[0].pointer, Call("Entity", {FakeValue::Number(1)}).at(0).pointer);
+  EXPECT_TRUE(Call("FindNextByName", {FakeValue::String("relay*"), FakeValue::Number(2)}).empty());
+  EXPECT_EQ(
+      Call("FindNextByClass", {FakeValue::String("Logic_Relay"), FakeValue::Number(0)}).size(), 2u);
+}
+
 TEST_F(DocumentObject, CreateEntity) {
   std::vector<FakeValue> created =
       Call("CreateEntity", {FakeValue::String("info_target"), FakeValue::Number(7)});

@@ -27,14 +27,14 @@ std::vector<std::string> ExpectedRegistration() {
                 "SetMemberFunction TokenReader.ReadToken", "UnReference TokenReader",
                 "GetMetaTable VMFEntity 2004", "SetMemberObject VMFEntity.__index VMFEntity"});
   for (const char* name : {"Key", "KeyCount", "Connection", "ConnectionCount", "Class", "ID",
-                           "AddKey", "AddConnection", "FindKey"}) {
+                           "AddKey", "AddConnection", "FindKey", "ConnectionParts"}) {
     calls.push_back(std::string("SetMemberFunction VMFEntity.") + name);
   }
   calls.insert(calls.end(), {"UnReference VMFEntity", "GetMetaTable VMF 2003",
                              "SetMemberFunction VMF.__gc", "SetMemberObject VMF.__index VMF"});
-  for (const char* name :
-       {"Parse", "CreateEntity", "Rename", "Entity", "EntityCount", "WorldKey", "FindWorldKey",
-        "WorldKeyCount", "FindByClass", "FindByName", "FindByID"}) {
+  for (const char* name : {"Parse", "CreateEntity", "Rename", "Entity", "EntityCount", "WorldKey",
+                           "FindWorldKey", "WorldKeyCount", "FindByClass", "FindByName", "FindByID",
+                           "FindNextByName", "FindNextByClass"}) {
     calls.push_back(std::string("SetMemberFunction VMF.") + name);
   }
   calls.push_back("UnReference VMF");

@@ -26,12 +26,31 @@ function VMFParseFailure(kind, message)
   reports[#reports + 1] = kind .. ": " .. message
 end
 
-local function parse(text)
+-- Every output comes apart into its six fields, which join back into it.
+local function checkParts(entity, c, name)
+  local whole = entity:Connection(c)
+  local parts = check.pack(entity:ConnectionParts(c))
+  check.eq(parts.n, 6, name .. " ConnectionParts gives six fields")
+  local output, value = whole:match("^(%S*) (.*)$")
+  local separator = value:find("\27", 1, true) and "\27" or ","
+  local _, separators = value:gsub(separator, "")
+  check.eq(parts[1], output, name .. " output field")
+  if separators >= 4 then
+    check.eq(table.concat({ parts[2], parts[3], parts[4], parts[5], parts[6] }, separator), value,
+             name .. " fields join into the output")
+  end
+end
+
+local function parse(text, name)
   reports = {}
   local vmf = Mapwright.VMF()
   vmf:Parse(text)
   local connections = 0
-  for i = 0, vmf:EntityCount() - 1 do connections = connections + vmf:Entity(i):ConnectionCount() end
+  for i = 0, vmf:EntityCount() - 1 do
+    local entity = vmf:Entity(i)
+    connections = connections + entity:ConnectionCount()
+    for c = 0, entity:ConnectionCount() - 1 do checkParts(entity, c, name) end
+  end
   return vmf:EntityCount(), connections, reports
 end
 
@@ -52,7 +71,7 @@ for line in manifest:lines() do
   local text = file:read("*a")
   file:close()
   local defectLine = row[column.notes]:match("^line (%d+): ")
-  local entities, connections, got = parse(text)
+  local entities, connections, got = parse(text, name)
   check.eq(entities, tonumber(row[column.entities]), name .. " entities")
   check.eq(connections, tonumber(row[column.connections]), name .. " connections")
   expectReports(got, defectLine, name)
@@ -64,7 +83,7 @@ for line in manifest:lines() do
       n = n + 1
       lines[n] = n == tonumber(defectLine) and textLine:gsub('"".*""', '""door 1-2""') or textLine
     end
-    entities, connections, got = parse(table.concat(lines, "\n", 1, n - 1))
+    entities, connections, got = parse(table.concat(lines, "\n", 1, n - 1), name)
     check.eq(entities, tonumber(row[column.entities]), name .. " damaged: entities")
     check.eq(connections, tonumber(row[column.connections]), name .. " damaged: connections")
     expectReports(got, defectLine, name .. " damaged")

@@ -30,6 +30,48 @@ check.yields(check.pack(relay:FindKey("targetname")), { "targetname", "relay1" }
 check.none(check.pack(relay:FindKey("TargetName")), "FindKey is case-sensitive")
 check.eq(relay:Connection(0), "OnTrigger door1,Open,,0,-1", "Connection(0)")
 
+-- Outputs as fields, exactly as written; the parameter may hold commas.
+check.yields(check.pack(relay:ConnectionParts(0)), { "OnTrigger", "door1", "Open", "", "0", "-1" },
+             "ConnectionParts")
+local fields = Mapwright.VMF():CreateEntity("logic_relay", 9)
+fields:AddConnection("OnUser1", "!self,AddOutput,targetname a,b,0.5,1")
+fields:AddConnection("OnUser2", "t\27In\27p,q\27" .. "0\27-1")
+fields:AddConnection("OnUser3", "t,In")
+check.yields(check.pack(fields:ConnectionParts(0)),
+             { "OnUser1", "!self", "AddOutput", "targetname a,b", "0.5", "1" }, "commas in a parameter")
+check.yields(check.pack(fields:ConnectionParts(1)), { "OnUser2", "t", "In", "p,q", "0", "-1" },
+             "ESC fields")
+check.yields(check.pack(fields:ConnectionParts(2)), { "OnUser3", "t", "In", "", "", "" },
+             "fields a value lacks are empty")
+check.none(check.pack(fields:ConnectionParts(3)), "ConnectionParts past the end")
+
+-- Every match, in document order, however many: 20,000 here.
+local many = Mapwright.VMF()
+local lines = {}
+for i = 1, 20000 do
+  lines[i] = string.format('entity\n{\n"classname" "%s"\n"targetname" "%s_%d"\n}\n',
+                           i % 2 == 0 and "light_spot" or "Light", i % 3 == 0 and "Door" or "lamp", i)
+end
+many:Parse(table.concat(lines))
+local visited, last = 0, -1
+local e, i = many:FindNextByName("door*", 0)
+while e do
+  check.eq(i > last and select(2, e:FindKey("targetname")):lower():sub(1, 4) == "door", true,
+           "FindNextByName order and match")
+  visited, last = visited + 1, i
+  e, i = many:FindNextByName("door*", i + 1)
+end
+check.eq(visited, 6666, "every name match visited once")
+visited = 0
+e, i = many:FindNextByClass("LIGHT", -5)
+while e do
+  visited = visited + 1
+  e, i = many:FindNextByClass("LIGHT", i + 1)
+end
+check.eq(visited, 10000, "exact class match, case folded")
+check.none(check.pack(many:FindNextByName("door*", 20000)), "start past the end")
+check.eq(many:FindByName("door_3"), nil, "FindByName keeps its exact match")
+
 -- Rename(5): names and references follow, everything else stays.
 vmf:Rename(5)
 check.eq(select(2, relay:FindKey("targetname")), "relay15", "relay renamed")

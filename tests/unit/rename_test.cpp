@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "colliding_names.h"
 #include "map_test_support.h"
 
 namespace mapwright::testing {
@@ -30,7 +31,7 @@ class Rename : public ::testing::Test {
 TEST_F(Rename, NameAndReferencesFollow) {
   MapEntity& door = Named("door");
   MapEntity& button = Targeting("door");
-  RenameEntities(document, 2);
+  RenameEntities(document, "2");
   EXPECT_STREQ(door.targetname, "door2");
   EXPECT_EQ(KeysOf(door), (Pairs{{"targetname", "door2"}}));
   EXPECT_EQ(ConnectionsOf(button), std::vector<std::string>{"OnTrigger|door2|,|Open,,0,-1"});
@@ -42,59 +43,92 @@ TEST_F(Rename, SharedNamesGetTheSuffixOnce) {
   MapEntity& b = Named("lamp");
   MapEntity& other = document.AddEntity();
   other.AddKey("light", "lamp");
-  RenameEntities(document, 5);
+  RenameEntities(document, "5");
   EXPECT_STREQ(a.targetname, "lamp5");
   EXPECT_STREQ(b.targetname, "lamp5");
   EXPECT_STREQ(other.Key(0).value, "lamp5");
 }
 
-TEST_F(Rename, OnlyExactMatchesChange) {
+// References are matched as the engine resolves names (ASCII letters without
+// regard to case, other bytes as they are) and keep their own spelling.
+TEST_F(Rename, ReferencesMatchAsTheEngineResolves) {
   Named("door");
+  Named("t\xe9l\xe9");
   MapEntity& near = Targeting("doorway");
   MapEntity& upper = Targeting("Door");
-  MapEntity& unknown = Targeting("gate");
+  MapEntity& accented = Targeting("T\xe9L\xe9");
+  MapEntity& other = Targeting("t\xc9l\xe9");  // not an ASCII letter: no match
   MapEntity& unnamed = document.AddEntity();
-  unnamed.AddKey("door", "x");  // a key is never rewritten
-  unnamed.AddConnection("door", {"t", "door", ','});
-  RenameEntities(document, 1);
+  unnamed.AddKey("door", "x");                        // a key is never rewritten
+  unnamed.AddConnection("door", {"t", "door", ','});  // an input is no name
+  unnamed.AddConnection("OnUser1", {"!self", "SetParent,DOOR,0,-1", ','});
+  unnamed.AddConnection("OnUser2", {"x",
+                                    "In\x1b"
+                                    "door\x1b"
+                                    "0\x1b"
+                                    "1",
+                                    '\x1b'});
+  RenameEntities(document, "_1");
   EXPECT_EQ(Target(near), "doorway");
-  EXPECT_EQ(Target(upper), "Door");
-  EXPECT_EQ(Target(unknown), "gate");
+  EXPECT_EQ(Target(upper), "Door_1");
+  EXPECT_EQ(Target(accented), "T\xe9L\xe9_1");
+  EXPECT_EQ(Target(other), "t\xc9l\xe9");
   EXPECT_EQ(KeysOf(unnamed), (Pairs{{"door", "x"}}));
-  EXPECT_EQ(ConnectionsOf(unnamed), std::vector<std::string>{"door|t|,|door"});
+  EXPECT_EQ(ConnectionsOf(unnamed),
+            (std::vector<std::string>{"door|t|,|door", "OnUser1|!self|,|SetParent,DOOR_1,0,-1",
+                                      "OnUser2|x|\x1b|In\x1b"
+                                      "door_1\x1b"
+                                      "0\x1b"
+                                      "1"}));
 }
 
-TEST_F(Rename, ValuesInUnnamedEntitiesChangeButWorldClassAndIdDoNot) {
-  Named("door").classname = "door";
-  MapEntity& unnamed = document.AddEntity();
-  unnamed.AddKey("parent", "door");
-  unnamed.classname = "door";
-  unnamed.id = 3;
-  document.AddWorldKey("note", "door");
-  RenameEntities(document, 2);
-  EXPECT_STREQ(unnamed.Key(0).value, "door2");
-  EXPECT_STREQ(unnamed.classname, "door");
-  EXPECT_STREQ(document.Entity(0).classname, "door");
-  EXPECT_EQ(WorldKeysOf(document), (Pairs{{"note", "door"}}));
-  EXPECT_STREQ(unnamed.targetname, "");
+// Classes, ids and numbers are never references; names and targets are,
+// whatever they look like.
+TEST_F(Rename, ClassIdAndNumbersStayNamesAndTargetsFollow) {
+  MapEntity& zero = Named("0");
+  zero.AddKey("classname", "0");
+  zero.AddKey("id", "0");
+  zero.AddKey("solid", "0");
+  zero.AddKey("speed", "-0.5");
+  Named("-0.5");
+  MapEntity& points = Targeting("0");
+  points.AddConnection("OnUser1", {"x", "In,0,0,-1", ','});
+  points.AddKey("parentname", "0");
+  document.AddWorldKey("note", "0");
+  RenameEntities(document, "_2");
+  EXPECT_STREQ(zero.targetname, "0_2");
+  EXPECT_EQ(KeysOf(zero), (Pairs{{"targetname", "0_2"},
+                                 {"classname", "0"},
+                                 {"id", "0"},
+                                 {"solid", "0"},
+                                 {"speed", "-0.5"}}));
+  EXPECT_EQ(ConnectionsOf(points),
+            (std::vector<std::string>{"OnTrigger|0_2|,|Open,,0,-1", "OnUser1|x|,|In,0,0,-1"}));
+  EXPECT_EQ(KeysOf(points), (Pairs{{"parentname", "0"}}));
+  EXPECT_EQ(WorldKeysOf(document), (Pairs{{"note", "0"}}));
+  for (const char* text : {"0", "-1", "+2.5", "10.25"}) EXPECT_TRUE(ReadsAsNumber(text)) << text;
+  for (const char* text : {"", "-", "1.", ".5", "1e5", "1 2", "0x1", "door1"}) {
+    EXPECT_FALSE(ReadsAsNumber(text)) << text;
+  }
 }
 
-TEST_F(Rename, SuffixTexts) {
-  MapEntity& entity = Named("n");
-  RenameEntities(document, 0);
-  EXPECT_STREQ(entity.targetname, "n0");
-  RenameEntities(document, -1);
-  EXPECT_STREQ(entity.targetname, "n0-1");
-  RenameEntities(document, -2147483647 - 1);
-  EXPECT_STREQ(entity.targetname, "n0-1-2147483648");
-  EXPECT_STREQ(entity.Key(0).value, "n0-1-2147483648");
+// Names crafted to share one hash of an unseeded table all follow.
+TEST_F(Rename, NamesCraftedToCollideAllFollow) {
+  std::vector<std::string> names = CollidingNames(11);
+  ASSERT_EQ(Fnv1a(2166136261u, names[0]), Fnv1a(2166136261u, names.back()));
+  for (const std::string& name : names) Named(name);
+  for (const std::string& name : names) Targeting(name);
+  RenameEntities(document, "_c");
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    ASSERT_EQ(Target(document.Entity(names.size() + i)), names[i] + "_c");
+  }
 }
 
 TEST_F(Rename, CallsAddUp) {
   MapEntity& door = Named("door");
   MapEntity& button = Targeting("door");
-  RenameEntities(document, 2);
-  RenameEntities(document, 3);
+  RenameEntities(document, "2");
+  RenameEntities(document, "3");
   EXPECT_STREQ(door.targetname, "door23");
   EXPECT_EQ(Target(button), "door23");
 }
@@ -104,7 +138,7 @@ TEST_F(Rename, AReferenceGetsTheSuffixAtMostOnce) {
   MapEntity& door2 = Named("door2");
   MapEntity& a = Targeting("door");
   MapEntity& b = Targeting("door2");
-  RenameEntities(document, 2);
+  RenameEntities(document, "2");
   EXPECT_STREQ(door.targetname, "door2");
   EXPECT_STREQ(door.Key(0).value, "door2");
   EXPECT_STREQ(door2.targetname, "door22");
@@ -117,7 +151,7 @@ TEST_F(Rename, EmptyNamesTakeNoPart) {
   Named("door");
   MapEntity& blank = Targeting("");
   blank.AddKey("message", "");
-  RenameEntities(document, 4);
+  RenameEntities(document, "4");
   EXPECT_STREQ(empty.targetname, "");
   EXPECT_EQ(KeysOf(empty), (Pairs{{"targetname", ""}}));
   EXPECT_EQ(Target(blank), "");
@@ -126,10 +160,10 @@ TEST_F(Rename, EmptyNamesTakeNoPart) {
 
 TEST_F(Rename, NothingNamedChangesNothing) {
   MapEntity& entity = Targeting("door");
-  RenameEntities(document, 2);
+  RenameEntities(document, "2");
   EXPECT_EQ(Target(entity), "door");
   MapDocument empty;
-  RenameEntities(empty, 2);
+  RenameEntities(empty, "2");
   EXPECT_EQ(empty.EntityCount(), 0u);
 }
 
@@ -138,7 +172,7 @@ TEST_F(Rename, LongAndManyNames) {
   MapEntity& entity = Named(longName);
   for (int i = 0; i < 5000; ++i) Named("e" + std::to_string(i));
   MapEntity& last = Targeting("e4999");
-  RenameEntities(document, 7);
+  RenameEntities(document, "7");
   EXPECT_EQ(std::string(entity.targetname), longName + "7");
   EXPECT_EQ(Target(last), "e49997");
 }

@@ -1,0 +1,180 @@
+// Renaming every real map of the corpus against a plain model of the rules:
+// names and connection targets follow; key values follow unless their key is
+// classname or id or they read as a number (targetname values always
+// follow); output parameters follow unless they read as a number; matching
+// folds ASCII case. Skipped when the corpus is absent.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "map/map_parser.h"
+#include "map/rename.h"
+
+namespace mapwright::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+bool Number(const std::string& text) {
+  std::size_t i = text.find_first_not_of("+-") == 1 ? 1 : 0;
+  std::size_t dot = text.find('.');
+  std::string whole = text.substr(i, dot == std::string::npos ? std::string::npos : dot - i);
+  std::string fraction = dot == std::string::npos ? "1" : text.substr(dot + 1);
+  auto digits = [](const std::string& s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
+  };
+  return digits(whole) && digits(fraction);
+}
+
+std::vector<std::string> SplitAll(const std::string& text, char separator) {
+  std::vector<std::string> fields{""};
+  for (char c : text) {
+    if (c == separator) {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+// The parameter of "input,parameter...,delay,times" or its ESC form.
+std::string ParameterOf(const std::string& parameters, char separator) {
+  std::vector<std::string> fields = SplitAll(parameters, separator);
+  if (fields.size() < 2) return "";
+  if (separator == ',' && fields.size() >= 4) {
+    std::string joined;
+    for (std::size_t i = 1; i + 2 < fields.size(); ++i) joined += (i > 1 ? "," : "") + fields[i];
+    return joined;
+  }
+  return fields[1];
+}
+
+struct Texts {
+  std::vector<std::string> names, values, targets, parameters;
+};
+
+Texts Take(const MapDocument& document) {
+  Texts texts;
+  for (std::size_t i = 0; i < document.EntityCount(); ++i) {
+    const MapEntity& entity = document.Entity(i);
+    texts.names.push_back(entity.targetname);
+    for (std::size_t k = 0; k < entity.KeyCount(); ++k) texts.values.push_back(entity.Key(k).value);
+    for (std::size_t c = 0; c < entity.ConnectionCount(); ++c) {
+      const Connection& connection = entity.GetConnection(c);
+      texts.targets.push_back(connection.target);
+      texts.parameters.push_back(ParameterOf(connection.parameters, connection.separator));
+    }
+  }
+  return texts;
+}
+
+Texts Model(const MapDocument& before, const std::string& suffix) {
+  std::set<std::string> names;
+  for (std::size_t i = 0; i < before.EntityCount(); ++i) {
+    std::string name = before.Entity(i).targetname;
+    if (!name.empty()) names.insert(Lower(name));
+  }
+  auto named = [&](const std::string& text) { return !text.empty() && names.count(Lower(text)); };
+  Texts texts = Take(before);
+  std::size_t value = 0;
+  for (std::size_t i = 0; i < before.EntityCount(); ++i) {
+    const MapEntity& entity = before.Entity(i);
+    if (named(texts.names[i])) texts.names[i] += suffix;
+    for (std::size_t k = 0; k < entity.KeyCount(); ++k, ++value) {
+      std::string key = Lower(entity.Key(k).key);
+      std::string& text = texts.values[value];
+      if (!named(text) || key == "classname" || key == "id") continue;
+      if (key == "targetname" || !Number(text)) text += suffix;
+    }
+  }
+  for (std::string& target : texts.targets) {
+    if (named(target)) target += suffix;
+  }
+  for (std::string& parameter : texts.parameters) {
+    if (named(parameter) && !Number(parameter)) parameter += suffix;
+  }
+  return texts;
+}
+
+std::vector<fs::path> CorpusMaps() {
+  std::vector<fs::path> maps;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(MAPWRIGHT_CORPUS_DIR, error)) {
+    if (entry.path().extension() == ".vmf") maps.push_back(entry.path());
+  }
+  std::sort(maps.begin(), maps.end());
+  return maps;
+}
+
+std::string Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+TEST(RenameCorpus, EveryRenamedTextIsWhatThePlainModelSays) {
+  std::vector<fs::path> maps = CorpusMaps();
+  if (maps.empty()) GTEST_SKIP() << "no maps in " << MAPWRIGHT_CORPUS_DIR << ": corpus absent";
+  std::size_t followed = 0;
+  for (const fs::path& path : maps) {
+    std::string text = Read(path);
+    for (const std::string suffix : {"2", "_copy"}) {
+      MapDocument before;
+      MapDocument after;
+      ParseMap(before, text.c_str(), nullptr);
+      ParseMap(after, text.c_str(), nullptr);
+      RenameEntities(after, suffix);
+      Texts expected = Model(before, suffix);
+      Texts got = Take(after);
+      EXPECT_EQ(got.names, expected.names) << path.filename() << " " << suffix;
+      EXPECT_EQ(got.values, expected.values) << path.filename() << " " << suffix;
+      EXPECT_EQ(got.targets, expected.targets) << path.filename() << " " << suffix;
+      EXPECT_EQ(got.parameters, expected.parameters) << path.filename() << " " << suffix;
+      Texts old = Take(before);
+      for (std::size_t i = 0; i < old.values.size(); ++i) followed += old.values[i] != got.values[i];
+      for (std::size_t i = 0; i < old.targets.size(); ++i) followed += old.targets[i] != got.targets[i];
+    }
+  }
+  EXPECT_GT(followed, 1000u) << "the corpus exercises renaming";
+}
+
+// Copies stamped with the suffixes _1 .. _12 never share a name.
+TEST(RenameCorpus, StampedCopiesShareNoName) {
+  std::vector<fs::path> maps = CorpusMaps();
+  if (maps.empty()) GTEST_SKIP() << "no maps in " << MAPWRIGHT_CORPUS_DIR << ": corpus absent";
+  for (const fs::path& path : maps) {
+    std::string text = Read(path);
+    std::set<std::string> seen;
+    for (int copy = 1; copy <= 12; ++copy) {
+      MapDocument document;
+      ParseMap(document, text.c_str(), nullptr);
+      RenameEntities(document, "_" + std::to_string(copy));
+      std::set<std::string> names;
+      for (std::size_t i = 0; i < document.EntityCount(); ++i) {
+        std::string name = document.Entity(i).targetname;
+        if (!name.empty()) names.insert(Lower(name));
+      }
+      for (const std::string& name : names) {
+        EXPECT_TRUE(seen.insert(name).second) << path.filename() << " copy " << copy << " " << name;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mapwright::testing
