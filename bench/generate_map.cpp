@@ -2,8 +2,8 @@
 //   mapwright-genmap (--size-mb N | --entities N) [--seed S] [--crlf] [--out FILE]
 //   mapwright-genmap --named-pairs N (--ordinary | --colliding) [--out FILE]
 // The second form writes N entities, each named and with one output to the
-// next one's name: names of the form name_<i>, or names that all share one
-// unseeded 32-bit FNV-1a hash.
+// next one's name: names of the form name_<i>_xxx..., or names of the same
+// length that all share one unseeded 32-bit FNV-1a hash.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,7 +22,14 @@ std::string NamedPairs(std::size_t count, bool colliding) {
     while ((std::size_t{1} << blocks) < count) ++blocks;
     names = mapwright::testing::CollidingNames(blocks);
   } else {
-    for (std::size_t i = 0; i < count; ++i) names.push_back("name_" + std::to_string(i));
+    // As long as the crafted names, so that only the hashing differs.
+    int blocks = 0;
+    while ((std::size_t{1} << blocks) < count) ++blocks;
+    for (std::size_t i = 0; i < count; ++i) {
+      std::string name = "name_" + std::to_string(i) + "_";
+      name.resize(static_cast<std::size_t>(blocks) * 4, 'x');
+      names.push_back(name);
+    }
   }
   names.resize(count);
   std::string text;

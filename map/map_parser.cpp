@@ -32,6 +32,15 @@ bool IsBrace(const TokenView& token) {
   return IsOperator(token, '{') || IsOperator(token, '}');
 }
 
+// Whether no line ends between from and to: the gap between two tokens,
+// short in any map.
+bool OnOneLine(const char* from, const char* to) {
+  for (; from < to; ++from) {
+    if (*from == '\n') return false;
+  }
+  return true;
+}
+
 std::string_view TextOf(const TokenView& token) {
   return {token.text, static_cast<std::size_t>(token.length)};
 }
@@ -92,13 +101,25 @@ class MapParser {
     const char* start;
   };
 
-  TokenView Next();
+  inline TokenView Next();
   // Tokens read ahead are given back last first.
   void PushBack(const TokenView& token) { pending_[pendingCount_++] = token; }
-  [[nodiscard]] bool CheckClosed(const TokenView& token);
+  // Reports a string or block comment that the end of the text cut off; call
+  // right after reading the token.
+  [[nodiscard]] bool CheckClosed(const TokenView& token) {
+    if (token.type == TOKEN_STRING) {
+      const char* cursor = reader_.Cursor();
+      if (cursor > token.text + token.length && cursor[-1] == '"') return true;
+    } else if (token.type != TOKEN_COMMENT) {
+      return true;
+    }
+    return CheckClosedSlowly(token);
+  }
+  [[nodiscard]] bool CheckClosedSlowly(const TokenView& token);
 
   // Each returns false when the document was parsed anew from a report.
   bool Step();
+  bool AfterWord(const TokenView& first, const TokenView& second);
   bool Pair(const TokenView& key, const TokenView& value);
   bool RestOfPairLine(const TokenView& first);
   bool OpenBlock(const TokenView& name);
@@ -134,21 +155,19 @@ class MapParser {
   int lastDamagedLine_ = 0;
 };
 
-TokenView MapParser::Next() {
+inline TokenView MapParser::Next() {
   if (pendingCount_ > 0) return pending_[--pendingCount_];
   TokenView token = reader_.ReadTokenInPlace(kTokenLimit);
   if (token.type == TOKEN_IDENTIFIER && token.length > 0 &&
       reader_.Cursor() != token.text + token.length) {
     // An identifier swallows the byte after it; a brace there still counts.
     const char* swallowed = token.text + token.length;
-    if (*swallowed == '{' || *swallowed == '}') PushBack({TOKEN_OPERATOR, swallowed, 1});
+    if (*swallowed == '{' || *swallowed == '}') PushBack({swallowed, 1, TOKEN_OPERATOR});
   }
   return token;
 }
 
-// Reports a string or block comment that the end of the text cut off. Call
-// right after reading the token.
-bool MapParser::CheckClosed(const TokenView& token) {
+bool MapParser::CheckClosedSlowly(const TokenView& token) {
   const char* cursor = reader_.Cursor();
   if (token.type == TOKEN_STRING) {
     if (cursor > token.text + token.length && cursor[-1] == '"') return true;
@@ -170,19 +189,28 @@ void MapParser::Run() {
 
 bool MapParser::Step() {
   TokenView first = Next();
+  // The common step first: a quoted pair, on a line of its own.
+  if (first.type == TOKEN_STRING &&
+      (afterPair_ == nullptr || !OnOneLine(afterPair_, first.text - 1))) {
+    afterPair_ = nullptr;
+    if (!CheckClosed(first)) return false;
+    TokenView second = Next();
+    if (second.type == TOKEN_STRING && CheckClosed(second)) return Pair(first, second);
+    return AfterWord(first, second);
+  }
   if (first.type == TOKEN_EOF) {
     ReportOpenBlocks();
     return false;
   }
   if (first.type == TOKEN_COMMENT) return CheckClosed(first);
-  if (afterPair_ != nullptr && !IsBrace(first) && LineEnd(afterPair_) > StartOf(first)) {
+  if (afterPair_ != nullptr && !IsBrace(first) && OnOneLine(afterPair_, StartOf(first))) {
     return RestOfPairLine(first);
   }
   afterPair_ = nullptr;
   if (IsOperator(first, '}')) return CloseBlock(first);
   if (IsOperator(first, '{')) {
     if (!Damage(first.text, "'{' without a block name")) return false;
-    return OpenBlock({TOKEN_IDENTIFIER, first.text, 0});
+    return OpenBlock({first.text, 0, TOKEN_IDENTIFIER});
   }
   if (!IsWord(first)) {
     if (!Damage(StartOf(first), "unexpected " + Describe(first))) return false;
@@ -190,8 +218,15 @@ bool MapParser::Step() {
     return true;
   }
   if (!CheckClosed(first)) return false;
-  TokenView second = Next();
+  return AfterWord(first, Next());
+}
+
+// The token after a key or block name.
+bool MapParser::AfterWord(const TokenView& first, const TokenView& second) {
   if (!CheckClosed(second)) return false;
+  if (second.type == TOKEN_STRING) return Pair(first, second);
+  if (IsOperator(second, '{')) return OpenBlock(first);
+  // Rare from here on: unquoted values, and damage.
   const std::string key = "\"" + std::string(TextOf(first)) + "\"";
   if (second.type == TOKEN_IDENTIFIER && second.length > 0) {
     // An unquoted value followed by a block: a key without a value, then a
@@ -204,7 +239,6 @@ bool MapParser::Step() {
     PushBack(third);
   }
   if (IsWord(second)) return Pair(first, second);
-  if (IsOperator(second, '{')) return OpenBlock(first);
   if (second.type == TOKEN_EOF) {
     if (!Damage(StartOf(first), "key " + key + " has no value at the end of the text")) {
       return false;
@@ -223,7 +257,7 @@ bool MapParser::Step() {
   return true;
 }
 
-bool MapParser::Pair(const TokenView& key, const TokenView& value) {
+inline bool MapParser::Pair(const TokenView& key, const TokenView& value) {
   HandlePair(TextOf(key), TextOf(value));
   if (DocumentReplaced()) return false;
   afterPair_ = value.text + value.length;

@@ -8,7 +8,7 @@ namespace mapwright {
 namespace {
 
 TokenView Token(TokenType type, const char* text, std::ptrdiff_t length) {
-  return {type, text, static_cast<int>(length)};
+  return {text, static_cast<int>(length), type};
 }
 
 void CopyOut(const TokenView& token, char* buffer) {

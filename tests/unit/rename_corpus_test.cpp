@@ -146,8 +146,10 @@ TEST(RenameCorpus, EveryRenamedTextIsWhatThePlainModelSays) {
       EXPECT_EQ(got.targets, expected.targets) << path.filename() << " " << suffix;
       EXPECT_EQ(got.parameters, expected.parameters) << path.filename() << " " << suffix;
       Texts old = Take(before);
-      for (std::size_t i = 0; i < old.values.size(); ++i) followed += old.values[i] != got.values[i];
-      for (std::size_t i = 0; i < old.targets.size(); ++i) followed += old.targets[i] != got.targets[i];
+      for (std::size_t i = 0; i < old.values.size(); ++i)
+        followed += old.values[i] != got.values[i];
+      for (std::size_t i = 0; i < old.targets.size(); ++i)
+        followed += old.targets[i] != got.targets[i];
     }
   }
   EXPECT_GT(followed, 1000u) << "the corpus exercises renaming";
