@@ -97,6 +97,21 @@ bool Publish(const char* temporary, const char* path) {
 #endif
 }
 
+// The file's kind and size. Asked of the kernel directly: the C library's
+// fstat is a symbol of its own only since 2.33, and the module loads on
+// servers with older ones.
+bool RegularFileSize(int fd, std::size_t& size) {
+#ifdef SYS_fstat64
+  struct stat64 info;
+  if (syscall(SYS_fstat64, fd, &info) != 0) return false;
+#else
+  struct stat info;
+  if (syscall(SYS_fstat, fd, &info) != 0) return false;
+#endif
+  size = static_cast<std::size_t>(info.st_size);
+  return S_ISREG(info.st_mode);
+}
+
 }  // namespace
 
 std::optional<std::string> ReadOrCreateFile(const char* path) {
@@ -104,11 +119,11 @@ std::optional<std::string> ReadOrCreateFile(const char* path) {
   Descriptor file(open(path, O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, kNewFileMode));
   if (file.get() < 0) return std::nullopt;
   if (flock(file.get(), LOCK_SH | LOCK_NB) != 0) return std::nullopt;
-  struct stat info;
-  if (fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  std::size_t size = 0;
+  if (!RegularFileSize(file.get(), size)) return std::nullopt;
   std::string content;
   try {
-    content.resize(static_cast<std::size_t>(info.st_size));
+    content.resize(size);
   } catch (const std::exception&) {  // too large to hold in memory
     return std::nullopt;
   }

@@ -3,6 +3,7 @@
 //
 //   mapwright-lua [--root DIR] [--module PATH] SCRIPT.lua [ARGS...]
 //   mapwright-lua [--root DIR] [--module PATH] -e CODE [ARGS...]
+//   mapwright-lua --version
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -38,7 +39,8 @@ struct Options {
 void PrintUsage() {
   std::fprintf(stderr,
                "usage: mapwright-lua [--root DIR] [--module PATH] SCRIPT.lua [ARGS...]\n"
-               "       mapwright-lua [--root DIR] [--module PATH] -e CODE [ARGS...]\n");
+               "       mapwright-lua [--root DIR] [--module PATH] -e CODE [ARGS...]\n"
+               "       mapwright-lua --version\n");
 }
 
 std::string DefaultModulePath() {
@@ -165,6 +167,10 @@ int ProtectedMain(lua_State* L) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("mapwright-lua %s\n", MAPWRIGHT_VERSION);
+    return 0;
+  }
   Options options;
   if (!ParseOptions(argc, argv, options)) {
     PrintUsage();

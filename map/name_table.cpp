@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <random>
 
 namespace mapwright {
 namespace {
@@ -14,20 +13,6 @@ inline unsigned char Fold(char c) {
   return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
 }
 
-// A different seed for every table: the process's own random start, the
-// clock, and a count of tables made.
-std::uint64_t NewSeed() {
-  static const std::uint64_t start = [] {
-    std::random_device device;
-    return (static_cast<std::uint64_t>(device()) << 32) ^ device();
-  }();
-  static std::atomic<std::uint64_t> tables{0};
-  auto now =
-      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-  std::uint64_t seed = start ^ (now * 0x9e3779b97f4a7c15ull) ^ (++tables * 0xbf58476d1ce4e5b9ull);
-  return seed | 1;
-}
-
 // Spreads every bit of x over the whole word.
 inline std::uint64_t Mix(std::uint64_t x) {
   x ^= x >> 31;
@@ -35,6 +20,22 @@ inline std::uint64_t Mix(std::uint64_t x) {
   x ^= x >> 32;
   x *= 0xd6e8feb86659fd93ull;
   return x ^ (x >> 32);
+}
+
+// A different seed for every table, unknown ahead of the call: the clock,
+// where the process's stack and this table lie (both laid out at random on
+// every start), and a count of tables made.
+std::uint64_t NewSeed(const void* table) {
+  static std::atomic<std::uint64_t> tables{0};
+  int local = 0;
+  auto now =
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  std::uint64_t seed = now * 0x9e3779b97f4a7c15ull;
+  seed ^=
+      static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&local)) * 0xbf58476d1ce4e5b9ull;
+  seed ^=
+      static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(table)) * 0x94d049bb133111ebull;
+  return Mix(seed ^ ++tables);
 }
 
 std::size_t CapacityFor(std::size_t names) {
@@ -66,7 +67,7 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 NameTable::NameTable(std::size_t expectedNames)
-    : seed_(NewSeed()), slots_(CapacityFor(expectedNames), 0), mask_(slots_.size() - 1) {}
+    : seed_(NewSeed(this)), slots_(CapacityFor(expectedNames), 0), mask_(slots_.size() - 1) {}
 
 std::size_t NameTable::PrefixOf(const char* text) {
   unsigned first = Fold(text[0]);

@@ -1,12 +1,22 @@
 #!/bin/sh
 # Installs what building and testing need on a Debian machine, when missing.
-# Usage: scripts/bootstrap.sh [windows | windows32]
+# Usage: scripts/bootstrap.sh [windows | windows32 | linux32]
 set -eu
 
-packages="cmake g++ make pkg-config libluajit-5.1-dev libgtest-dev libbenchmark-dev binutils clang-14 libclang-rt-14-dev util-linux time"
+packages="cmake g++ make pkg-config libluajit-5.1-dev libgtest-dev libbenchmark-dev binutils clang-14 libclang-rt-14-dev util-linux time zip"
 case "${1:-}" in
   windows) packages="cmake make g++-mingw-w64-x86-64 wine wine64 googletest binutils-mingw-w64-x86-64" ;;
-  windows32) packages="cmake make g++-mingw-w64-i686" ;;
+  windows32) packages="cmake make g++-mingw-w64-i686 googletest binutils-mingw-w64-i686" ;;
+  linux32) packages="cmake make pkg-config g++-multilib googletest libluajit-5.1-dev:i386" ;;
+esac
+# 32-bit Wine only where 32-bit programs run: elsewhere it cannot start, and
+# it takes the place of the 64-bit loader.
+if [ "${1:-}" = windows32 ] && "$(dirname "$0")/can_run_32bit.sh"; then
+  packages="$packages wine wine64 wine32:i386"
+fi
+case "$packages" in
+  *:i386*) need_i386=yes ;;
+  *) need_i386=no ;;
 esac
 
 missing=""
@@ -26,6 +36,10 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "Installing:$missing"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
+if [ "$need_i386" = yes ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+# A mirror in the middle of a sync fails one index now and then: try again.
+apt-get update -qq || { sleep 5; apt-get update -qq; }
 # shellcheck disable=SC2086
 apt-get install -y -qq --no-install-recommends $missing >/dev/null

@@ -51,7 +51,8 @@ TEST(LiveObjects, TokensThatNameNoSlotAreRejected) {
   void* token = registry.AddBorrowed(ObjectKind::kDocument, &object);
   auto bits = reinterpret_cast<std::uintptr_t>(token);
   for (std::uintptr_t other :
-       {bits + 2, bits + 4096, bits | (std::uintptr_t{1} << 40), ~bits | 1}) {
+       {bits + 2, bits + 4096, bits | (std::uintptr_t{1} << (sizeof(std::uintptr_t) * 8 - 1)),
+        ~bits | 1}) {
     EXPECT_EQ(registry.Find(reinterpret_cast<void*>(other), ObjectKind::kDocument), nullptr);
   }
 }
