@@ -7,6 +7,7 @@
 #include "bindings/call_outs.h"
 #include "bindings/script_values.h"
 #include "map/map_parser.h"
+#include "map/map_writer.h"
 #include "map/rename.h"
 
 namespace mapwright {
@@ -36,11 +37,18 @@ class ScriptReporter final : public ParseReporter {
 }  // namespace
 
 void* DocumentObject::EntityToken(MapEntity& entity) {
-  std::size_t index = entity.Index();
+  std::size_t index = entity.Serial();
   if (index >= entityTokens_.size()) entityTokens_.resize(index + 1, nullptr);
   void*& token = entityTokens_[index];
   if (token == nullptr) token = TheLiveObjects().AddBorrowed(ObjectKind::kEntity, &entity);
   return token;
+}
+
+void DocumentObject::RevokeEntityHandle(const MapEntity& entity) {
+  std::size_t index = entity.Serial();
+  if (index >= entityTokens_.size() || entityTokens_[index] == nullptr) return;
+  TheLiveObjects().Remove(entityTokens_[index], ObjectKind::kEntity);
+  entityTokens_[index] = nullptr;
 }
 
 void DocumentObject::RevokeEntityHandles() {
@@ -179,7 +187,7 @@ int DocumentFindByName(ScriptHost& host) {
 
 namespace {
 
-using FindNext = MapEntity* (MapDocument::*)(std::string_view, std::size_t);
+using FindNext = std::optional<std::size_t> (MapDocument::*)(std::string_view, std::size_t) const;
 
 // The entity and its index, or nothing.
 int PushNextMatch(ScriptHost& host, FindNext find) {
@@ -188,12 +196,11 @@ int PushNextMatch(ScriptHost& host, FindNext find) {
   int start = host.GetIntegerArg(3);
   DocumentObject* owner = FindDocument(token);
   if (owner == nullptr) return 0;
-  MapEntity* entity =
+  std::optional<std::size_t> index =
       (owner->document.*find)(pattern, static_cast<std::size_t>(std::max(start, 0)));
-  if (entity == nullptr) return 0;
-  std::size_t index = entity->Index();
-  PushEntity(host, *owner, *entity);
-  host.PushNumber(static_cast<float>(index));
+  if (!index) return 0;
+  PushEntity(host, *owner, owner->document.Entity(*index));
+  host.PushNumber(static_cast<float>(*index));
   return 2;
 }
 
@@ -205,6 +212,35 @@ int DocumentFindNextByName(ScriptHost& host) {
 
 int DocumentFindNextByClass(ScriptHost& host) {
   return PushNextMatch(host, &MapDocument::FindNextByClass);
+}
+
+int DocumentText(ScriptHost& host) {
+  DocumentObject* owner = FindDocument(host.GetUserDataArg(1));
+  if (owner == nullptr) return 0;
+  std::string text = WriteMap(owner->document);
+  host.PushString(text.c_str());
+  return 1;
+}
+
+int DocumentSetWorldKey(ScriptHost& host) {
+  void* token = host.GetUserDataArg(1);
+  std::string_view key = StringArg(host, 2);
+  std::string_view value = StringArg(host, 3);
+  DocumentObject* owner = FindDocument(token);
+  if (owner == nullptr) return 0;
+  owner->document.SetWorldKey(key, value);
+  return 0;
+}
+
+// Removes an entity of this document: its handles die, every other stays.
+int DocumentRemoveEntity(ScriptHost& host) {
+  void* token = host.GetUserDataArg(1);
+  void* entityToken = host.GetUserDataArg(2);
+  DocumentObject* owner = FindDocument(token);
+  auto* entity = FindObject<MapEntity>(entityToken, ObjectKind::kEntity);
+  if (owner == nullptr || entity == nullptr || !owner->document.RemoveEntity(*entity)) return 0;
+  owner->RevokeEntityHandle(*entity);
+  return 0;
 }
 
 int DocumentFindByID(ScriptHost& host) {

@@ -25,6 +25,8 @@ class DocumentObject {
   void* EntityToken(MapEntity& entity);
   // Kills every entity handle; called before the entities are destroyed.
   void RevokeEntityHandles();
+  // Kills the handle of one entity, taken out of the document.
+  void RevokeEntityHandle(const MapEntity& entity);
 
  private:
   std::vector<void*> entityTokens_;
@@ -47,6 +49,9 @@ int DocumentFindByName(ScriptHost& host);
 int DocumentFindByID(ScriptHost& host);
 int DocumentFindNextByName(ScriptHost& host);
 int DocumentFindNextByClass(ScriptHost& host);
+int DocumentText(ScriptHost& host);
+int DocumentSetWorldKey(ScriptHost& host);
+int DocumentRemoveEntity(ScriptHost& host);
 
 }  // namespace mapwright
 

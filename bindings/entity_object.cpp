@@ -112,6 +112,36 @@ int EntityAddConnection(ScriptHost& host) {
   return 0;
 }
 
+int EntitySetKey(ScriptHost& host) {
+  void* token = host.GetUserDataArg(1);
+  std::string_view key = StringArg(host, 2);
+  std::string_view value = StringArg(host, 3);
+  MapEntity* entity = FindEntity(token);
+  if (entity == nullptr) return 0;
+  entity->SetKey(key, value);
+  return 0;
+}
+
+int EntityRemoveKey(ScriptHost& host) {
+  void* token = host.GetUserDataArg(1);
+  std::string_view key = StringArg(host, 2);
+  MapEntity* entity = FindEntity(token);
+  if (entity == nullptr) return 0;
+  entity->RemoveKey(key);
+  return 0;
+}
+
+int EntityRemoveConnection(ScriptHost& host) {
+  void* token = host.GetUserDataArg(1);
+  int position = host.GetIntegerArg(2);
+  MapEntity* entity = FindEntity(token);
+  if (entity == nullptr) return 0;
+  if (std::optional<std::size_t> index = IndexIn(position, entity->ConnectionCount())) {
+    entity->RemoveConnection(*index);
+  }
+  return 0;
+}
+
 int EntityFindKey(ScriptHost& host) {
   void* token = host.GetUserDataArg(1);
   std::string key(StringArg(host, 2));

@@ -1,6 +1,6 @@
 // The script object over one entity of a document: the methods of the
 // "VMFEntity" metatable. A handle borrows its entity; it dies when the
-// document is parsed again or collected.
+// entity is removed, or its document is parsed again or collected.
 #ifndef MAPWRIGHT_BINDINGS_ENTITY_OBJECT_H
 #define MAPWRIGHT_BINDINGS_ENTITY_OBJECT_H
 
@@ -18,6 +18,9 @@ int EntityAddKey(ScriptHost& host);
 int EntityAddConnection(ScriptHost& host);
 int EntityFindKey(ScriptHost& host);
 int EntityConnectionParts(ScriptHost& host);
+int EntitySetKey(ScriptHost& host);
+int EntityRemoveKey(ScriptHost& host);
+int EntityRemoveConnection(ScriptHost& host);
 
 }  // namespace mapwright
 

@@ -42,6 +42,9 @@ constexpr ScriptFunction kEntityMethods[] = {
     {"AddConnection", Native<EntityAddConnection>},
     {"FindKey", Native<EntityFindKey>},
     {"ConnectionParts", Native<EntityConnectionParts>},
+    {"SetKey", Native<EntitySetKey>},
+    {"RemoveKey", Native<EntityRemoveKey>},
+    {"RemoveConnection", Native<EntityRemoveConnection>},
 };
 
 constexpr ScriptFunction kDocumentMethods[] = {
@@ -58,6 +61,9 @@ constexpr ScriptFunction kDocumentMethods[] = {
     {"FindByID", Native<DocumentFindByID>},
     {"FindNextByName", Native<DocumentFindNextByName>},
     {"FindNextByClass", Native<DocumentFindNextByClass>},
+    {"Text", Native<DocumentText>},
+    {"SetWorldKey", Native<DocumentSetWorldKey>},
+    {"RemoveEntity", Native<DocumentRemoveEntity>},
 };
 
 constexpr ScriptMetaTable kMetaTables[] = {

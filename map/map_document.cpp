@@ -1,15 +1,31 @@
 #include "map/map_document.h"
 
+#include <algorithm>
+
 #include "map/name_table.h"
 
 namespace mapwright {
 
 MapEntity& MapDocument::AddEntity() {
-  return entities_.emplace_back(texts_, entities_.size());
+  MapEntity& entity = entities_.emplace_back(texts_, entities_.size());
+  order_.push_back(&entity);
+  return entity;
+}
+
+bool MapDocument::RemoveEntity(const MapEntity& entity) {
+  auto found = std::find(order_.begin(), order_.end(), &entity);
+  if (found == order_.end()) return false;
+  order_.erase(found);
+  return true;
 }
 
 void MapDocument::AddWorldKey(std::string_view key, std::string_view value) {
   worldKeys_.push_back({texts_.Intern(key), texts_.Store(value)});
+}
+
+void MapDocument::AddReadWorldKey(std::string_view key, std::string_view value,
+                                  const SourcePlace& place) {
+  worldKeys_.push_back({texts_.Intern(key), texts_.Store(value), place});
 }
 
 const KeyValue* MapDocument::FindWorldKey(std::string_view key) const {
@@ -19,23 +35,35 @@ const KeyValue* MapDocument::FindWorldKey(std::string_view key) const {
   return nullptr;
 }
 
+void MapDocument::SetWorldKey(std::string_view key, std::string_view value) {
+  const char* stored = texts_.Store(value);
+  bool found = false;
+  for (KeyValue& pair : worldKeys_) {
+    if (key != pair.key) continue;
+    pair.value = stored;
+    pair.place.edited = true;
+    found = true;
+  }
+  if (!found) worldKeys_.push_back({texts_.Intern(key), stored});
+}
+
 MapEntity* MapDocument::FindByClass(std::string_view classname) {
-  for (MapEntity& entity : entities_) {
-    if (classname == entity.classname) return &entity;
+  for (MapEntity* entity : order_) {
+    if (classname == entity->classname) return entity;
   }
   return nullptr;
 }
 
 MapEntity* MapDocument::FindByName(std::string_view name) {
-  for (MapEntity& entity : entities_) {
-    if (name == entity.targetname) return &entity;
+  for (MapEntity* entity : order_) {
+    if (name == entity->targetname) return entity;
   }
   return nullptr;
 }
 
 MapEntity* MapDocument::FindByID(std::int32_t id) {
-  for (MapEntity& entity : entities_) {
-    if (entity.id == id) return &entity;
+  for (MapEntity* entity : order_) {
+    if (entity->id == id) return entity;
   }
   return nullptr;
 }
@@ -48,26 +76,32 @@ bool MatchesPattern(std::string_view text, std::string_view pattern) {
   return SameName(text, pattern);
 }
 
-MapEntity* MapDocument::FindNextByName(std::string_view pattern, std::size_t start) {
-  for (std::size_t i = start; i < entities_.size(); ++i) {
-    if (MatchesPattern(entities_[i].targetname, pattern)) return &entities_[i];
+std::optional<std::size_t> MapDocument::FindNextByName(std::string_view pattern,
+                                                       std::size_t start) const {
+  for (std::size_t i = start; i < order_.size(); ++i) {
+    if (MatchesPattern(order_[i]->targetname, pattern)) return i;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
-MapEntity* MapDocument::FindNextByClass(std::string_view pattern, std::size_t start) {
-  for (std::size_t i = start; i < entities_.size(); ++i) {
-    if (MatchesPattern(entities_[i].classname, pattern)) return &entities_[i];
+std::optional<std::size_t> MapDocument::FindNextByClass(std::string_view pattern,
+                                                        std::size_t start) const {
+  for (std::size_t i = start; i < order_.size(); ++i) {
+    if (MatchesPattern(order_[i]->classname, pattern)) return i;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 void MapDocument::Clear() {
   entities_.clear();
   entities_.shrink_to_fit();
+  order_.clear();
+  order_.shrink_to_fit();
   worldKeys_.clear();
   worldKeys_.shrink_to_fit();
   texts_.Clear();
+  source_.reset();
+  layout = DocumentLayout();
   ++generation_;
 }
 

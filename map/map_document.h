@@ -1,12 +1,16 @@
-// A map in memory: its entities in file order and the pairs of its world
-// block. Entities never move once created, so pointers to them stay valid
-// until the document is cleared or destroyed.
+// A map in memory: the text it was read from, its entities in document order
+// and the pairs of its world block, with where each stands in that text.
+// Entities never move once created, so pointers to them stay valid until the
+// document is cleared or destroyed, also when they are removed.
 #ifndef MAPWRIGHT_MAP_MAP_DOCUMENT_H
 #define MAPWRIGHT_MAP_MAP_DOCUMENT_H
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -14,6 +18,15 @@
 #include "map/text_pool.h"
 
 namespace mapwright {
+
+// Where the world block stands in the source and where new text goes.
+struct DocumentLayout {
+  std::string lineEnding = "\n";  // the source's first one
+  bool hasWorld = false;
+  std::size_t worldPairsEnd = 0;  // where new world pairs go
+  int worldDepth = 0;
+  std::size_t entitiesEnd = 0;  // where new entities go: after the last one's top block
+};
 
 class MapDocument {
  public:
@@ -23,37 +36,55 @@ class MapDocument {
 
   // Appends a new entity without name, class or id.
   MapEntity& AddEntity();
-  std::size_t EntityCount() const { return entities_.size(); }
-  MapEntity& Entity(std::size_t i) { return entities_[i]; }
-  const MapEntity& Entity(std::size_t i) const { return entities_[i]; }
+  std::size_t EntityCount() const { return order_.size(); }
+  MapEntity& Entity(std::size_t i) { return *order_[i]; }
+  const MapEntity& Entity(std::size_t i) const { return *order_[i]; }
+  // Takes the entity out of the document, its whole block with it; later
+  // entities move down by one. False when it is not one of the document's.
+  bool RemoveEntity(const MapEntity& entity);
+  // Every entity the document has had since it was last cleared, removed
+  // ones included, in the order they were made.
+  const std::deque<MapEntity>& AllEntities() const { return entities_; }
 
   void AddWorldKey(std::string_view key, std::string_view value);
+  void AddReadWorldKey(std::string_view key, std::string_view value, const SourcePlace& place);
   std::size_t WorldKeyCount() const { return worldKeys_.size(); }
   const KeyValue& WorldKey(std::size_t i) const { return worldKeys_[i]; }
   const KeyValue* FindWorldKey(std::string_view key) const;
+  // As MapEntity::SetKey, on the world block.
+  void SetWorldKey(std::string_view key, std::string_view value);
 
   // The first entity in list order that matches, or null.
   MapEntity* FindByClass(std::string_view classname);
   MapEntity* FindByName(std::string_view name);
   MapEntity* FindByID(std::int32_t id);
 
-  // The first entity at or after index start whose name (class) matches the
-  // pattern as the engine matches it: ASCII letters without regard to case,
-  // and a '*' at the end matches any rest. Null when there is none.
-  MapEntity* FindNextByName(std::string_view pattern, std::size_t start);
-  MapEntity* FindNextByClass(std::string_view pattern, std::size_t start);
+  // The index of the first entity at or after start whose name (class)
+  // matches the pattern as the engine matches it: ASCII letters without
+  // regard to case, and a '*' at the end matches any rest.
+  std::optional<std::size_t> FindNextByName(std::string_view pattern, std::size_t start) const;
+  std::optional<std::size_t> FindNextByClass(std::string_view pattern, std::size_t start) const;
 
-  // Destroys every entity and world pair.
+  // Destroys every entity and world pair, and forgets the source.
   void Clear();
   // Changes whenever Clear destroys the entities.
   std::uint64_t Generation() const { return generation_; }
+
+  // The text the document was read from; empty for a new one.
+  void SetSource(std::shared_ptr<const std::string> source) { source_ = std::move(source); }
+  std::string_view Source() const {
+    return source_ != nullptr ? std::string_view(*source_) : std::string_view();
+  }
+  DocumentLayout layout;
 
   TextPool& Texts() { return texts_; }
   const TextPool& Texts() const { return texts_; }
 
  private:
   TextPool texts_;
+  std::shared_ptr<const std::string> source_;
   std::deque<MapEntity> entities_;
+  std::vector<MapEntity*> order_;
   std::vector<KeyValue> worldKeys_;
   std::uint64_t generation_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "map/map_entity.h"
 
+#include <limits>
+
 namespace mapwright {
 
 std::optional<ConnectionParts> SplitConnectionValue(std::string_view value) {
@@ -39,8 +41,38 @@ OutputFields SplitParameters(std::string_view parameters, char separator) {
   return fields;
 }
 
+std::int32_t ParseEntityId(const char* text) {
+  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+  bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  constexpr std::uint64_t kLimit = std::numeric_limits<std::int64_t>::max();
+  std::uint64_t magnitude = 0;
+  bool overflow = false;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    if (overflow) continue;
+    if (magnitude > kLimit / 10 + 1) {
+      overflow = true;
+      continue;
+    }
+    magnitude = magnitude * 10 + static_cast<std::uint64_t>(*text - '0');
+    if (magnitude > kLimit + (negative ? 1 : 0)) overflow = true;
+  }
+  // strtol saturates at the long range; atoi then keeps the low 32 bits.
+  std::uint64_t bits;
+  if (overflow) {
+    bits = negative ? kLimit + 1 : kLimit;
+  } else {
+    bits = negative ? (~magnitude + 1) : magnitude;
+  }
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
+}
+
 void MapEntity::AddKey(std::string_view key, std::string_view value) {
   keys_.push_back({texts_->Intern(key), texts_->Store(value)});
+}
+
+void MapEntity::AddReadKey(std::string_view key, std::string_view value, const SourcePlace& place) {
+  keys_.push_back({texts_->Intern(key), texts_->Store(value), place});
 }
 
 const KeyValue* MapEntity::FindKey(std::string_view key) const {
@@ -50,9 +82,57 @@ const KeyValue* MapEntity::FindKey(std::string_view key) const {
   return nullptr;
 }
 
+void MapEntity::FieldFollows(std::string_view key, const char* value) {
+  if (key == "targetname") {
+    targetname = value;
+  } else if (key == "classname") {
+    classname = value;
+  } else if (key == "id") {
+    id = ParseEntityId(value);
+  }
+}
+
+void MapEntity::SetKey(std::string_view key, std::string_view value) {
+  const char* stored = texts_->Store(value);
+  bool found = false;
+  for (KeyValue& pair : keys_) {
+    if (key != pair.key) continue;
+    pair.value = stored;
+    pair.place.edited = true;
+    found = true;
+  }
+  if (!found) keys_.push_back({texts_->Intern(key), stored});
+  FieldFollows(key, stored);
+}
+
+void MapEntity::RemoveKey(std::string_view key) {
+  std::size_t kept = 0;
+  for (KeyValue& pair : keys_) {
+    if (key == pair.key) {
+      if (pair.place.read) cuts_.push_back(pair.place);
+    } else {
+      keys_[kept++] = pair;
+    }
+  }
+  if (kept == keys_.size()) return;
+  keys_.resize(kept);
+  FieldFollows(key, "");
+}
+
 void MapEntity::AddConnection(std::string_view output, const ConnectionParts& parts) {
   connections_.push_back({texts_->Intern(output), texts_->Store(parts.target),
                           texts_->Store(parts.parameters), parts.separator});
+}
+
+void MapEntity::AddReadConnection(std::string_view output, const ConnectionParts& parts,
+                                  const SourcePlace& place) {
+  connections_.push_back({texts_->Intern(output), texts_->Store(parts.target),
+                          texts_->Store(parts.parameters), parts.separator, place});
+}
+
+void MapEntity::RemoveConnection(std::size_t i) {
+  if (connections_[i].place.read) cuts_.push_back(connections_[i].place);
+  connections_.erase(connections_.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
 void MapEntity::ReleaseSpareCapacity() {

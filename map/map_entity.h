@@ -1,5 +1,6 @@
 // One entity of a map: its key/value pairs and output connections, with its
-// name, class and id kept apart from the pairs.
+// name, class and id kept apart from the pairs, and where it stands in the
+// text it was read from, so that edits change only what they must.
 #ifndef MAPWRIGHT_MAP_MAP_ENTITY_H
 #define MAPWRIGHT_MAP_MAP_ENTITY_H
 
@@ -13,9 +14,21 @@
 
 namespace mapwright {
 
+// Where a pair or connection stands in the document's source text, when it
+// was read from it: the start of its key, and its value as written, quotes
+// included. Offsets into the source.
+struct SourcePlace {
+  std::size_t keyAt = 0;
+  std::size_t valueAt = 0;
+  std::size_t valueEnd = 0;
+  bool read = false;    // stands in the source text
+  bool edited = false;  // its value is to be written anew
+};
+
 struct KeyValue {
   const char* key;
   const char* value;
+  SourcePlace place{};
 };
 
 // A connection's target and parameters stand in the file joined by a comma,
@@ -28,6 +41,7 @@ struct Connection {
   const char* target;
   const char* parameters;
   char separator;
+  SourcePlace place{};
 };
 
 struct ConnectionParts {
@@ -52,41 +66,73 @@ struct OutputFields {
 };
 OutputFields SplitParameters(std::string_view parameters, char separator);
 
+// Where an entity read from the source stands in it, and where new text goes.
+struct EntityLayout {
+  bool read = false;
+  std::size_t blockAt = 0;      // the block's name
+  std::size_t blockEnd = 0;     // just past its closing brace
+  std::size_t pairsEnd = 0;     // where new pairs go: after the last pair's line
+  int depth = 0;                // blocks around the entity block
+  bool hasConnections = false;  // a connections block was read
+  std::size_t connectionsEnd = 0;
+};
+
+// The id conversion of the C library's atoi, without its overflow hazard:
+// leading blanks, an optional sign, decimal digits; wraps as glibc does.
+std::int32_t ParseEntityId(const char* text);
+
 class MapEntity {
  public:
-  MapEntity(TextPool& texts, std::size_t index) : texts_(&texts), index_(index) {}
+  MapEntity(TextPool& texts, std::size_t serial) : texts_(&texts), serial_(serial) {}
 
-  // The name, class and id are set by the entity's creator; appending pairs
-  // never changes them.
+  // The name, class and id are set by the entity's creator, and follow
+  // SetKey and RemoveKey of their keys; AddKey never changes them.
   const char* targetname = "";
   const char* classname = "";
   std::int32_t id = 0;
 
-  // The entity's position in its document.
-  std::size_t Index() const { return index_; }
+  // The entity's number among all the document has had: never reused.
+  std::size_t Serial() const { return serial_; }
 
   void AddKey(std::string_view key, std::string_view value);
+  // A pair as the parser read it.
+  void AddReadKey(std::string_view key, std::string_view value, const SourcePlace& place);
   std::size_t KeyCount() const { return keys_.size(); }
   KeyValue& Key(std::size_t i) { return keys_[i]; }
   const KeyValue& Key(std::size_t i) const { return keys_[i]; }
   // The first pair with exactly that key, or null.
   const KeyValue* FindKey(std::string_view key) const;
+  // Gives every pair with that key the value, or appends the pair when there
+  // is none; the fields follow.
+  void SetKey(std::string_view key, std::string_view value);
+  // Removes every pair with that key; the fields follow.
+  void RemoveKey(std::string_view key);
 
   void AddConnection(std::string_view output, const ConnectionParts& parts);
+  void AddReadConnection(std::string_view output, const ConnectionParts& parts,
+                         const SourcePlace& place);
   std::size_t ConnectionCount() const { return connections_.size(); }
   Connection& GetConnection(std::size_t i) { return connections_[i]; }
   const Connection& GetConnection(std::size_t i) const { return connections_[i]; }
+  void RemoveConnection(std::size_t i);
 
   // Gives back the lists' unused room, once the entity is read whole.
   void ReleaseSpareCapacity();
 
+  EntityLayout layout;
+  // The places of removed pairs and connections that stood in the source.
+  const std::vector<SourcePlace>& Cuts() const { return cuts_; }
+
   TextPool& Texts() { return *texts_; }
 
  private:
+  void FieldFollows(std::string_view key, const char* value);
+
   TextPool* texts_;
-  std::size_t index_;
+  std::size_t serial_;
   std::vector<KeyValue> keys_;
   std::vector<Connection> connections_;
+  std::vector<SourcePlace> cuts_;
 };
 
 }  // namespace mapwright

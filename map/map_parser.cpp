@@ -87,6 +87,7 @@ class MapParser {
  public:
   MapParser(MapDocument& document, const char* text, ParseReporter* reporter)
       : document_(document),
+        base_(text),
         end_(text + std::strlen(text)),
         reader_(text),
         reporter_(reporter),
@@ -122,20 +123,24 @@ class MapParser {
   bool AfterWord(const TokenView& first, const TokenView& second);
   bool Pair(const TokenView& key, const TokenView& value);
   bool RestOfPairLine(const TokenView& first);
-  bool OpenBlock(const TokenView& name);
+  bool OpenBlock(const TokenView& name, const TokenView& brace);
   bool CloseBlock(const TokenView& brace);
   [[nodiscard]] bool Damage(const char* where, const std::string& what);
   void DropRestOfLine(const char* where);
   void ReportOpenBlocks();
 
-  void HandlePair(std::string_view key, std::string_view value);
-  void HandleEntityPair(std::string_view key, std::string_view value);
-  void HandleConnectionPair(std::string_view key, std::string_view value);
+  void HandlePair(const TokenView& key, const TokenView& value);
+  void HandleEntityPair(std::string_view key, std::string_view value, const SourcePlace& place);
+  void HandleConnectionPair(std::string_view key, std::string_view value, const SourcePlace& place);
+  std::size_t Offset(const char* where) const { return static_cast<std::size_t>(where - base_); }
+  const char* TokenEnd(const TokenView& token) const;
+  std::size_t LineAfter(const char* where) const;
   bool DocumentReplaced() const { return document_.Generation() != generation_; }
   int LineOf(const char* where);
   const char* LineEnd(const char* where) const;
 
   MapDocument& document_;
+  const char* base_;
   const char* end_;
   InPlaceTokenReader reader_;
   ParseReporter* reporter_;
@@ -143,6 +148,7 @@ class MapParser {
   ParseState state_ = ParseState::kNone;
   std::vector<Block> open_;
   MapEntity* currentEntity_ = nullptr;  // outlives its block, by design of the format's reader
+  bool topBlockHasEntity_ = false;      // the open top-level block holds an entity
 
   TokenView pending_[3]{};
   int pendingCount_ = 0;
@@ -181,7 +187,6 @@ bool MapParser::CheckClosedSlowly(const TokenView& token) {
 }
 
 void MapParser::Run() {
-  document_.Clear();
   generation_ = document_.Generation();
   while (Step()) {
   }
@@ -210,7 +215,7 @@ bool MapParser::Step() {
   if (IsOperator(first, '}')) return CloseBlock(first);
   if (IsOperator(first, '{')) {
     if (!Damage(first.text, "'{' without a block name")) return false;
-    return OpenBlock({first.text, 0, TOKEN_IDENTIFIER});
+    return OpenBlock({first.text, 0, TOKEN_IDENTIFIER}, first);
   }
   if (!IsWord(first)) {
     if (!Damage(StartOf(first), "unexpected " + Describe(first))) return false;
@@ -225,7 +230,7 @@ bool MapParser::Step() {
 bool MapParser::AfterWord(const TokenView& first, const TokenView& second) {
   if (!CheckClosed(second)) return false;
   if (second.type == TOKEN_STRING) return Pair(first, second);
-  if (IsOperator(second, '{')) return OpenBlock(first);
+  if (IsOperator(second, '{')) return OpenBlock(first, second);
   // Rare from here on: unquoted values, and damage.
   const std::string key = "\"" + std::string(TextOf(first)) + "\"";
   if (second.type == TOKEN_IDENTIFIER && second.length > 0) {
@@ -234,7 +239,7 @@ bool MapParser::AfterWord(const TokenView& first, const TokenView& second) {
     TokenView third = Next();
     if (IsOperator(third, '{')) {
       return Damage(StartOf(first), "key " + key + " has no value before a block") &&
-             OpenBlock(second);
+             OpenBlock(second, third);
     }
     PushBack(third);
   }
@@ -258,7 +263,7 @@ bool MapParser::AfterWord(const TokenView& first, const TokenView& second) {
 }
 
 inline bool MapParser::Pair(const TokenView& key, const TokenView& value) {
-  HandlePair(TextOf(key), TextOf(value));
+  HandlePair(key, value);
   if (DocumentReplaced()) return false;
   afterPair_ = value.text + value.length;
   return true;
@@ -302,15 +307,34 @@ void MapParser::DropRestOfLine(const char* where) {
   }
 }
 
-bool MapParser::OpenBlock(const TokenView& name) {
+bool MapParser::OpenBlock(const TokenView& name, const TokenView& brace) {
   std::string_view text = TextOf(name);
+  const int depth = static_cast<int>(open_.size());
+  if (depth == 0) topBlockHasEntity_ = false;
+  const ParseState outer = state_;
   open_.push_back({state_, text, StartOf(name)});
+  const std::size_t inside = LineAfter(brace.text + 1);
   if (text == "entity") {
     currentEntity_ = &document_.AddEntity();
+    EntityLayout& layout = currentEntity_->layout;
+    layout.read = true;
+    layout.blockAt = Offset(StartOf(name));
+    layout.blockEnd = Offset(end_);  // until its brace closes it
+    layout.pairsEnd = inside;
+    layout.depth = depth;
+    topBlockHasEntity_ = true;
     state_ = ParseState::kEntity;
   } else if (text == "world") {
+    DocumentLayout& layout = document_.layout;
+    layout.hasWorld = true;
+    layout.worldPairsEnd = inside;
+    layout.worldDepth = depth;
     state_ = ParseState::kWorld;
   } else if (text == "connections") {
+    if (outer == ParseState::kEntity && currentEntity_ != nullptr) {
+      currentEntity_->layout.hasConnections = true;
+      currentEntity_->layout.connectionsEnd = inside;
+    }
     state_ = ParseState::kConnections;
   } else {
     state_ = ParseState::kOther;
@@ -322,9 +346,16 @@ bool MapParser::CloseBlock(const TokenView& brace) {
   if (open_.empty()) return Damage(brace.text, "'}' with no open block");
   if (state_ == ParseState::kEntity && currentEntity_ != nullptr) {
     currentEntity_->ReleaseSpareCapacity();
+    currentEntity_->layout.blockEnd = Offset(brace.text + 1);
   }
+  const bool world = open_.back().name == "world";
   state_ = open_.back().state;
   open_.pop_back();
+  // New entities go after the top-level block of the last entity, or after
+  // the world block when no entity came before it.
+  if (open_.empty() && (topBlockHasEntity_ || (world && document_.EntityCount() == 0))) {
+    document_.layout.entitiesEnd = LineAfter(brace.text + 1);
+  }
   return true;
 }
 
@@ -368,26 +399,53 @@ const char* MapParser::LineEnd(const char* where) const {
   return newline != nullptr ? static_cast<const char*>(newline) : end_;
 }
 
-void MapParser::HandlePair(std::string_view key, std::string_view value) {
+// Where a token ends in the text: a string after its closing quote, also when
+// the reader cut its text short.
+const char* MapParser::TokenEnd(const TokenView& token) const {
+  const char* after = token.text + token.length;
+  if (token.type != TOKEN_STRING) return after;
+  if (after < end_ && *after == '"') return after + 1;
+  const void* close = std::memchr(after, '"', static_cast<std::size_t>(end_ - after));
+  return close != nullptr ? static_cast<const char*>(close) + 1 : end_;
+}
+
+// Past the line ending after where, when only blanks come before it; else
+// where itself.
+std::size_t MapParser::LineAfter(const char* where) const {
+  const char* p = where;
+  while (p < end_ && (*p == ' ' || *p == '\t')) ++p;
+  if (p < end_ && *p == '\r' && p + 1 < end_ && p[1] == '\n') return Offset(p + 2);
+  if (p < end_ && *p == '\n') return Offset(p + 1);
+  return Offset(p == end_ ? end_ : where);
+}
+
+void MapParser::HandlePair(const TokenView& key, const TokenView& value) {
+  if (state_ == ParseState::kOther || state_ == ParseState::kNone) return;
+  const char* valueEnd = TokenEnd(value);
+  SourcePlace place{Offset(StartOf(key)), Offset(StartOf(value)), Offset(valueEnd), true, false};
   switch (state_) {
     case ParseState::kEntity:
-      HandleEntityPair(key, value);
+      HandleEntityPair(TextOf(key), TextOf(value), place);
+      if (currentEntity_ != nullptr) currentEntity_->layout.pairsEnd = LineAfter(valueEnd);
       break;
     case ParseState::kConnections:
-      HandleConnectionPair(key, value);
+      HandleConnectionPair(TextOf(key), TextOf(value), place);
+      if (currentEntity_ != nullptr) currentEntity_->layout.connectionsEnd = LineAfter(valueEnd);
       break;
     case ParseState::kWorld:
-      document_.AddWorldKey(key, value);
+      document_.AddReadWorldKey(TextOf(key), TextOf(value), place);
+      document_.layout.worldPairsEnd = LineAfter(valueEnd);
       break;
     default:
       break;
   }
 }
 
-void MapParser::HandleEntityPair(std::string_view key, std::string_view value) {
+void MapParser::HandleEntityPair(std::string_view key, std::string_view value,
+                                 const SourcePlace& place) {
   if (currentEntity_ == nullptr) return;
   MapEntity& entity = *currentEntity_;
-  entity.AddKey(key, value);
+  entity.AddReadKey(key, value, place);
   const char* stored = entity.Key(entity.KeyCount() - 1).value;
   if (key == "targetname") {
     entity.targetname = stored;
@@ -398,10 +456,11 @@ void MapParser::HandleEntityPair(std::string_view key, std::string_view value) {
   }
 }
 
-void MapParser::HandleConnectionPair(std::string_view key, std::string_view value) {
+void MapParser::HandleConnectionPair(std::string_view key, std::string_view value,
+                                     const SourcePlace& place) {
   if (currentEntity_ == nullptr) return;
   if (std::optional<ConnectionParts> parts = SplitConnectionValue(value)) {
-    currentEntity_->AddConnection(key, *parts);
+    currentEntity_->AddReadConnection(key, *parts, place);
     return;
   }
   if (reporter_ == nullptr) return;
@@ -412,34 +471,18 @@ void MapParser::HandleConnectionPair(std::string_view key, std::string_view valu
 
 }  // namespace
 
-std::int32_t ParseEntityId(const char* text) {
-  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
-  bool negative = *text == '-';
-  if (*text == '-' || *text == '+') ++text;
-  constexpr std::uint64_t kLimit = std::numeric_limits<std::int64_t>::max();
-  std::uint64_t magnitude = 0;
-  bool overflow = false;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    if (overflow) continue;
-    if (magnitude > kLimit / 10 + 1) {
-      overflow = true;
-      continue;
-    }
-    magnitude = magnitude * 10 + static_cast<std::uint64_t>(*text - '0');
-    if (magnitude > kLimit + (negative ? 1 : 0)) overflow = true;
-  }
-  // strtol saturates at the long range; atoi then keeps the low 32 bits.
-  std::uint64_t bits;
-  if (overflow) {
-    bits = negative ? kLimit + 1 : kLimit;
-  } else {
-    bits = negative ? (~magnitude + 1) : magnitude;
-  }
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
-}
-
+// The document keeps its own copy of the text, which the parse reads; the
+// parse holds it too, as a report may parse the document anew.
 void ParseMap(MapDocument& document, const char* text, ParseReporter* reporter) {
-  MapParser(document, text, reporter).Run();
+  auto source = std::make_shared<const std::string>(text);
+  document.Clear();
+  document.SetSource(source);
+  const char* newline = std::strchr(source->c_str(), '\n');
+  if (newline != nullptr && newline > source->c_str() && newline[-1] == '\r') {
+    document.layout.lineEnding = "\r\n";
+  }
+  document.layout.entitiesEnd = source->size();
+  MapParser(document, source->c_str(), reporter).Run();
 }
 
 }  // namespace mapwright

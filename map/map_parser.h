@@ -19,14 +19,10 @@ class ParseReporter {
   ~ParseReporter() = default;
 };
 
-// Clears the document, then fills it from text. A reporter may run script
+// Clears the document, then fills it from text, which it keeps a copy of. A reporter may run script
 // code that parses into the same document again; the parse then stops at once
 // and the document keeps what that inner parse read.
 void ParseMap(MapDocument& document, const char* text, ParseReporter* reporter);
-
-// The id conversion of the C library's atoi, without its overflow hazard:
-// leading blanks, an optional sign, decimal digits; wraps as glibc does.
-std::int32_t ParseEntityId(const char* text);
 
 }  // namespace mapwright
 

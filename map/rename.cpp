@@ -31,6 +31,7 @@ class Renaming {
     if (*pair.value == '\0' || !names_.Contains(pair.value) || KeepsItsValue(pair.key)) return;
     if (!SameName(pair.key, "targetname") && ReadsAsNumber(pair.value)) return;
     pair.value = texts_.Concat(pair.value, suffix_);
+    pair.place.edited = true;
   }
   // The parameters with the suffix after the parameter field, when it names
   // an entity.
@@ -45,6 +46,7 @@ class Renaming {
     std::string changed(parameters.substr(0, end));
     changed.append(suffix_).append(parameters.substr(end));
     connection.parameters = texts_.Store(changed);
+    connection.place.edited = true;
   }
 
  private:
@@ -90,7 +92,9 @@ void RenameEntities(MapDocument& document, std::string_view suffix) {
     for (std::size_t k = 0; k < entity.KeyCount(); ++k) renaming.FollowValue(entity.Key(k));
     for (std::size_t c = 0; c < entity.ConnectionCount(); ++c) {
       Connection& connection = entity.GetConnection(c);
+      const char* target = connection.target;
       renaming.Follow(connection.target);
+      if (connection.target != target) connection.place.edited = true;
       renaming.FollowParameter(connection);
     }
   }

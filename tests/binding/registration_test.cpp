@@ -26,15 +26,17 @@ std::vector<std::string> ExpectedRegistration() {
                 "SetMemberObject TokenReader.__index TokenReader",
                 "SetMemberFunction TokenReader.ReadToken", "UnReference TokenReader",
                 "GetMetaTable VMFEntity 2004", "SetMemberObject VMFEntity.__index VMFEntity"});
-  for (const char* name : {"Key", "KeyCount", "Connection", "ConnectionCount", "Class", "ID",
-                           "AddKey", "AddConnection", "FindKey", "ConnectionParts"}) {
+  for (const char* name :
+       {"Key", "KeyCount", "Connection", "ConnectionCount", "Class", "ID", "AddKey",
+        "AddConnection", "FindKey", "ConnectionParts", "SetKey", "RemoveKey", "RemoveConnection"}) {
     calls.push_back(std::string("SetMemberFunction VMFEntity.") + name);
   }
   calls.insert(calls.end(), {"UnReference VMFEntity", "GetMetaTable VMF 2003",
                              "SetMemberFunction VMF.__gc", "SetMemberObject VMF.__index VMF"});
-  for (const char* name : {"Parse", "CreateEntity", "Rename", "Entity", "EntityCount", "WorldKey",
-                           "FindWorldKey", "WorldKeyCount", "FindByClass", "FindByName", "FindByID",
-                           "FindNextByName", "FindNextByClass"}) {
+  for (const char* name :
+       {"Parse", "CreateEntity", "Rename", "Entity", "EntityCount", "WorldKey", "FindWorldKey",
+        "WorldKeyCount", "FindByClass", "FindByName", "FindByID", "FindNextByName",
+        "FindNextByClass", "Text", "SetWorldKey", "RemoveEntity"}) {
     calls.push_back(std::string("SetMemberFunction VMF.") + name);
   }
   calls.push_back("UnReference VMF");

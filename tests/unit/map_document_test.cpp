@@ -60,7 +60,7 @@ TEST(MapDocument, EntitiesNeverMoveAndTextsStayWhole) {
   EXPECT_EQ(&document.Entity(0), &first);
   EXPECT_EQ(first.Key(0).value, longValue);
   EXPECT_STREQ(document.Entity(9999 + 1).Key(0).value, "9999");
-  EXPECT_EQ(document.Entity(42).Index(), 42u);
+  EXPECT_EQ(document.Entity(42).Serial(), 42u);
 }
 
 TEST(MapDocument, ClearEmptiesBothListsAndStartsAgainAtZero) {
@@ -72,7 +72,7 @@ TEST(MapDocument, ClearEmptiesBothListsAndStartsAgainAtZero) {
   EXPECT_EQ(document.EntityCount(), 0u);
   EXPECT_EQ(document.WorldKeyCount(), 0u);
   EXPECT_NE(document.Generation(), generation);
-  EXPECT_EQ(document.AddEntity().Index(), 0u);
+  EXPECT_EQ(document.AddEntity().Serial(), 0u);
 }
 
 TEST(ConnectionValue, SplitsAtFirstEscapeElseFirstComma) {

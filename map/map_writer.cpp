@@ -1,0 +1,195 @@
+#include "map/map_writer.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+namespace mapwright {
+namespace {
+
+// A change to the source: bytes [begin, end) replaced by text. Insertions
+// are empty ranges; at one place they keep the order they were made in.
+struct Patch {
+  std::size_t begin;
+  std::size_t end;
+  std::string text;
+};
+
+class Writer {
+ public:
+  explicit Writer(const MapDocument& document)
+      : document_(document), source_(document.Source()), eol_(document.layout.lineEnding) {}
+
+  std::string Write();
+
+ private:
+  void Entity(const MapEntity& entity);
+  void NewEntity(const MapEntity& entity, std::string& out) const;
+
+  std::string Tabs(int depth) const { return std::string(static_cast<std::size_t>(depth), '\t'); }
+  std::string PairLine(int depth, std::string_view key, std::string_view value) const;
+  static std::string ConnectionValue(const Connection& connection);
+  // The whole lines of a pair or block from at to end, when nothing else
+  // stands on them; else just the range, with the blanks before it.
+  Patch Cut(std::size_t at, std::size_t end) const;
+  void Rewrite(const SourcePlace& place, std::string_view value);
+
+  const MapDocument& document_;
+  std::string_view source_;
+  const std::string& eol_;
+  std::vector<Patch> patches_;
+};
+
+std::string Writer::PairLine(int depth, std::string_view key, std::string_view value) const {
+  std::string line = Tabs(depth);
+  line.append(1, '"').append(key).append("\" \"").append(value).append(1, '"').append(eol_);
+  return line;
+}
+
+std::string Writer::ConnectionValue(const Connection& connection) {
+  std::string value = connection.target;
+  value.append(1, connection.separator).append(connection.parameters);
+  return value;
+}
+
+Patch Writer::Cut(std::size_t at, std::size_t end) const {
+  std::size_t begin = at;
+  while (begin > 0 && (source_[begin - 1] == ' ' || source_[begin - 1] == '\t')) --begin;
+  bool lineStart = begin == 0 || source_[begin - 1] == '\n';
+  std::size_t stop = end;
+  while (stop < source_.size() && (source_[stop] == ' ' || source_[stop] == '\t')) ++stop;
+  if (lineStart && stop < source_.size() && source_[stop] == '\r' && stop + 1 < source_.size() &&
+      source_[stop + 1] == '\n') {
+    return {begin, stop + 2, {}};
+  }
+  if (lineStart && stop < source_.size() && source_[stop] == '\n') return {begin, stop + 1, {}};
+  if (lineStart && stop == source_.size()) return {begin, stop, {}};
+  return {at, end, {}};
+}
+
+void Writer::Rewrite(const SourcePlace& place, std::string_view value) {
+  std::string text = "\"";
+  text.append(value).append(1, '"');
+  patches_.push_back({place.valueAt, place.valueEnd, std::move(text)});
+}
+
+void Writer::Entity(const MapEntity& entity) {
+  const EntityLayout& layout = entity.layout;
+  for (const SourcePlace& cut : entity.Cuts()) patches_.push_back(Cut(cut.keyAt, cut.valueEnd));
+  std::string pairs;
+  for (std::size_t i = 0; i < entity.KeyCount(); ++i) {
+    const KeyValue& pair = entity.Key(i);
+    if (!pair.place.read) {
+      pairs += PairLine(layout.depth + 1, pair.key, pair.value);
+    } else if (pair.place.edited) {
+      Rewrite(pair.place, pair.value);
+    }
+  }
+  std::string connections;
+  for (std::size_t i = 0; i < entity.ConnectionCount(); ++i) {
+    const Connection& connection = entity.GetConnection(i);
+    if (!connection.place.read) {
+      connections += PairLine(layout.depth + 2, connection.output, ConnectionValue(connection));
+    } else if (connection.place.edited) {
+      Rewrite(connection.place, ConnectionValue(connection));
+    }
+  }
+  if (!connections.empty() && !layout.hasConnections) {
+    pairs += Tabs(layout.depth + 1) + "connections" + eol_ + Tabs(layout.depth + 1) + "{" + eol_ +
+             connections + Tabs(layout.depth + 1) + "}" + eol_;
+    connections.clear();
+  }
+  if (!pairs.empty()) patches_.push_back({layout.pairsEnd, layout.pairsEnd, std::move(pairs)});
+  if (!connections.empty()) {
+    patches_.push_back({layout.connectionsEnd, layout.connectionsEnd, std::move(connections)});
+  }
+}
+
+// A created entity, written whole: its id and class from its fields unless
+// pairs give them.
+void Writer::NewEntity(const MapEntity& entity, std::string& out) const {
+  out += "entity" + eol_ + "{" + eol_;
+  if (entity.FindKey("id") == nullptr) out += PairLine(1, "id", std::to_string(entity.id));
+  if (entity.FindKey("classname") == nullptr) out += PairLine(1, "classname", entity.classname);
+  for (std::size_t i = 0; i < entity.KeyCount(); ++i) {
+    out += PairLine(1, entity.Key(i).key, entity.Key(i).value);
+  }
+  if (entity.ConnectionCount() > 0) {
+    out += "\tconnections" + eol_ + "\t{" + eol_;
+    for (std::size_t i = 0; i < entity.ConnectionCount(); ++i) {
+      const Connection& connection = entity.GetConnection(i);
+      out += PairLine(2, connection.output, ConnectionValue(connection));
+    }
+    out += "\t}" + eol_;
+  }
+  out += "}" + eol_;
+}
+
+std::string Writer::Write() {
+  // The world block.
+  std::string worldPairs;
+  for (std::size_t i = 0; i < document_.WorldKeyCount(); ++i) {
+    const KeyValue& pair = document_.WorldKey(i);
+    if (!pair.place.read) {
+      worldPairs += PairLine(document_.layout.worldDepth + 1, pair.key, pair.value);
+    } else if (pair.place.edited) {
+      Rewrite(pair.place, pair.value);
+    }
+  }
+  if (!worldPairs.empty()) {
+    if (document_.layout.hasWorld) {
+      patches_.push_back({document_.layout.worldPairsEnd, document_.layout.worldPairsEnd,
+                          std::move(worldPairs)});
+    } else {
+      std::string block = "world" + eol_ + "{" + eol_ + worldPairs + "}" + eol_;
+      patches_.push_back({document_.layout.entitiesEnd, document_.layout.entitiesEnd, block});
+    }
+  }
+
+  // Entities read from the source: cut out when removed, else edited in
+  // place. Created ones go after the last entity, in the order made.
+  std::vector<bool> live(document_.AllEntities().size(), false);
+  for (std::size_t i = 0; i < document_.EntityCount(); ++i) live[document_.Entity(i).Serial()] = true;
+  std::string created;
+  for (const MapEntity& entity : document_.AllEntities()) {
+    bool alive = live[entity.Serial()];
+    if (entity.layout.read) {
+      if (!alive) {
+        patches_.push_back(Cut(entity.layout.blockAt, entity.layout.blockEnd));
+      } else {
+        Entity(entity);
+      }
+    } else if (alive) {
+      NewEntity(entity, created);
+    }
+  }
+  if (!created.empty()) {
+    std::size_t at = document_.layout.entitiesEnd;
+    if (at > 0 && source_[at - 1] != '\n') created.insert(0, eol_);
+    patches_.push_back({at, at, std::move(created)});
+  }
+
+  // Patches inside a cut-out block go with it.
+  std::stable_sort(patches_.begin(), patches_.end(), [](const Patch& a, const Patch& b) {
+    return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
+  });
+  std::string out;
+  out.reserve(source_.size());
+  std::size_t cursor = 0;
+  for (const Patch& patch : patches_) {
+    if (patch.begin < cursor) continue;  // inside a cut already made
+    out.append(source_.substr(cursor, patch.begin - cursor));
+    out.append(patch.text);
+    cursor = patch.end;
+  }
+  out.append(source_.substr(cursor));
+  return out;
+}
+
+}  // namespace
+
+std::string WriteMap(const MapDocument& document) {
+  return Writer(document).Write();
+}
+
+}  // namespace mapwright
