@@ -11,24 +11,30 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "map/map_parser.h"
+#include "map/map_writer.h"
 #include "map/rename.h"
 
 namespace {
 
 using mapwright::MapDocument;
 
-void Check(bool condition) {
+#define Check(c) CheckAt((c), __LINE__)
+void CheckAt(bool condition, int line) {
+  if (!condition) std::fprintf(stderr, "check failed at line %d\n", line);
   if (!condition) std::abort();
 }
 
 class Reports final : public mapwright::ParseReporter {
  public:
   explicit Reports(std::size_t lines) : lines_(lines) {}
+  bool clean = true;  // no syntax report
   void Report(const char* kind, const std::string& message) override {
     if (std::strcmp(kind, "Connection") == 0) return;
+    clean = false;
     Check(std::strcmp(kind, "Syntax") == 0);
     unsigned long line = 0;
     Check(std::sscanf(message.c_str(), "line %lu: ", &line) == 1);
@@ -89,19 +95,62 @@ Snapshot Take(const MapDocument& document) {
   return snapshot;
 }
 
-Snapshot RenamedModel(Snapshot snapshot, std::int32_t suffix) {
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// Optional sign, digits, optional fraction of digits.
+bool Number(const std::string& text) {
+  std::size_t i = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+  std::size_t digits = text.find_first_not_of("0123456789", i);
+  if (digits == i) return false;
+  if (digits == std::string::npos) return true;
+  if (text[digits] != '.' || digits + 1 == text.size()) return false;
+  return text.find_first_not_of("0123456789", digits + 1) == std::string::npos;
+}
+
+// The parameter field of a separator-led parameters text: for commas,
+// everything between the input and the last two fields.
+std::pair<std::size_t, std::size_t> ParameterSpan(const std::string& parameters) {
+  char separator = parameters[0];
+  std::vector<std::size_t> at;
+  for (std::size_t i = 1; i < parameters.size(); ++i) {
+    if (parameters[i] == separator) at.push_back(i);
+  }
+  if (at.empty()) return {parameters.size(), parameters.size()};
+  std::size_t begin = at[0] + 1;
+  std::size_t end = at.size() >= 2 ? at[1] : parameters.size();
+  if (separator == ',' && at.size() >= 3) end = at[at.size() - 2];
+  return {begin, end};
+}
+
+// The renaming rules, plainly: names folded for matching; classname and id
+// values and numbers stay, targetname values and targets always follow.
+Snapshot RenamedModel(Snapshot snapshot, const std::string& suffix) {
   std::set<std::string> names;
   for (const Snapshot::Entity& entity : snapshot.entities) {
-    if (!entity.name.empty()) names.insert(entity.name);
+    if (!entity.name.empty()) names.insert(Lower(entity.name));
   }
-  std::string text = std::to_string(suffix);
-  auto rename = [&](std::string& value) {
-    if (names.count(value) != 0) value += text;
-  };
+  auto named = [&](const std::string& text) { return !text.empty() && names.count(Lower(text)); };
   for (Snapshot::Entity& entity : snapshot.entities) {
-    rename(entity.name);
-    for (std::string& value : entity.values) rename(value);
-    for (std::string& target : entity.targets) rename(target);
+    if (named(entity.name)) entity.name += suffix;
+    for (std::size_t k = 0; k < entity.values.size(); ++k) {
+      std::string key = Lower(entity.keys[k]);
+      std::string& value = entity.values[k];
+      if (!named(value) || key == "classname" || key == "id") continue;
+      if (key == "targetname" || !Number(value)) value += suffix;
+    }
+    for (std::string& target : entity.targets) {
+      if (named(target)) target += suffix;
+    }
+    for (std::string& parameters : entity.parameters) {
+      auto [begin, end] = ParameterSpan(parameters);
+      std::string parameter = parameters.substr(begin, end - begin);
+      if (named(parameter) && !Number(parameter)) parameters.insert(end, suffix);
+    }
   }
   return snapshot;
 }
@@ -120,6 +169,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Reports reports(lines);
   mapwright::ParseMap(document, terminated, &reports);
   Snapshot parsed = Take(document);
+  // An unchanged document writes its text back.
+  Check(mapwright::WriteMap(document) == terminated);
 
   // Damage never ends the parse: without strings and comments to swallow it,
   // an entity after any text is read.
@@ -139,11 +190,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(document.FindByClass(entity.classname) != nullptr);
     Check(document.FindByID(entity.id) != nullptr);
   }
-  mapwright::RenameEntities(document, first);
+  const std::string firstSuffix = std::to_string(first);
+  const std::string secondSuffix =
+      second % 2 == 0 ? std::to_string(second) : "_" + std::to_string(second);
+  mapwright::RenameEntities(document, firstSuffix);
   Snapshot once = Take(document);
-  Check(once == RenamedModel(parsed, first));
-  mapwright::RenameEntities(document, second);
-  Check(Take(document) == RenamedModel(once, second));
+  Check(once == RenamedModel(parsed, firstSuffix));
+  if (reports.clean) {
+    // A clean text, renamed and written, reads back as the renamed document.
+    MapDocument again;
+    mapwright::ParseMap(again, mapwright::WriteMap(document).c_str(), nullptr);
+    Check(Take(again) == once);
+  }
+  mapwright::RenameEntities(document, secondSuffix);
+  Check(Take(document) == RenamedModel(once, secondSuffix));
   // The same text parsed again into the renamed document replaces it whole.
   mapwright::ParseMap(document, text.c_str(), nullptr);
   Check(Take(document) == parsed);

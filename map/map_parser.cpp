@@ -400,9 +400,16 @@ const char* MapParser::LineEnd(const char* where) const {
 }
 
 // Where a token ends in the text: a string after its closing quote, also when
-// the reader cut its text short.
+// the reader cut its text short; an identifier after the byte it swallowed.
 const char* MapParser::TokenEnd(const TokenView& token) const {
   const char* after = token.text + token.length;
+  if (token.type == TOKEN_IDENTIFIER) {
+    // The byte an identifier swallowed goes with it, unless it separates
+    // lines or tokens, or is a brace that still counts.
+    bool swallowed = after < end_ && *after != '{' && *after != '}' && *after != ' ' &&
+                     *after != '\t' && *after != '\r' && *after != '\n';
+    return swallowed ? after + 1 : after;
+  }
   if (token.type != TOKEN_STRING) return after;
   if (after < end_ && *after == '"') return after + 1;
   const void* close = std::memchr(after, '"', static_cast<std::size_t>(end_ - after));

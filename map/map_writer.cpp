@@ -138,8 +138,8 @@ std::string Writer::Write() {
   }
   if (!worldPairs.empty()) {
     if (document_.layout.hasWorld) {
-      patches_.push_back({document_.layout.worldPairsEnd, document_.layout.worldPairsEnd,
-                          std::move(worldPairs)});
+      patches_.push_back(
+          {document_.layout.worldPairsEnd, document_.layout.worldPairsEnd, std::move(worldPairs)});
     } else {
       std::string block = "world" + eol_ + "{" + eol_ + worldPairs + "}" + eol_;
       patches_.push_back({document_.layout.entitiesEnd, document_.layout.entitiesEnd, block});
@@ -149,7 +149,8 @@ std::string Writer::Write() {
   // Entities read from the source: cut out when removed, else edited in
   // place. Created ones go after the last entity, in the order made.
   std::vector<bool> live(document_.AllEntities().size(), false);
-  for (std::size_t i = 0; i < document_.EntityCount(); ++i) live[document_.Entity(i).Serial()] = true;
+  for (std::size_t i = 0; i < document_.EntityCount(); ++i)
+    live[document_.Entity(i).Serial()] = true;
   std::string created;
   for (const MapEntity& entity : document_.AllEntities()) {
     bool alive = live[entity.Serial()];

@@ -20,7 +20,7 @@ extern "C" {
 char __libc_single_threaded = 0;
 std::uint32_t arc4random() noexcept;
 
-int getentropy(void* buffer, std::size_t length) noexcept {
+int getentropy(void* buffer, std::size_t length) {
   if (length > 256) {
     errno = EIO;
     return -1;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "map/map_parser.h"
+#include "map/map_writer.h"
 #include "map/rename.h"
 
 namespace mapwright::testing {
@@ -110,14 +111,18 @@ Texts Model(const MapDocument& before, const std::string& suffix) {
   return texts;
 }
 
-std::vector<fs::path> CorpusMaps() {
+std::vector<fs::path> MapsIn(const char* folder) {
   std::vector<fs::path> maps;
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(MAPWRIGHT_CORPUS_DIR, error)) {
+  for (const auto& entry : fs::directory_iterator(folder, error)) {
     if (entry.path().extension() == ".vmf") maps.push_back(entry.path());
   }
   std::sort(maps.begin(), maps.end());
   return maps;
+}
+
+std::vector<fs::path> CorpusMaps() {
+  return MapsIn(MAPWRIGHT_CORPUS_DIR);
 }
 
 std::string Read(const fs::path& path) {
@@ -176,6 +181,21 @@ TEST(RenameCorpus, StampedCopiesShareNoName) {
       }
     }
   }
+}
+
+// Every real map and every bundled example comes back byte for byte.
+TEST(RenameCorpus, EveryMapIsWrittenBackByteForByte) {
+  std::vector<fs::path> maps = CorpusMaps();
+  std::vector<fs::path> examples = MapsIn(MAPWRIGHT_EXAMPLES_DIR);
+  ASSERT_FALSE(examples.empty()) << "no bundled examples in " << MAPWRIGHT_EXAMPLES_DIR;
+  maps.insert(maps.end(), examples.begin(), examples.end());
+  for (const fs::path& path : maps) {
+    std::string text = Read(path);
+    MapDocument document;
+    ParseMap(document, text.c_str(), nullptr);
+    EXPECT_TRUE(WriteMap(document) == text) << path.filename();
+  }
+  if (CorpusMaps().empty()) GTEST_SKIP() << "corpus absent: only the bundled examples were written";
 }
 
 }  // namespace

@@ -1,0 +1,196 @@
+#include "map/map_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "map/map_parser.h"
+#include "map/rename.h"
+#include "map_test_support.h"
+
+namespace mapwright::testing {
+namespace {
+
+const char kMap[] =
+    "versioninfo\r\n{\r\n\t\"editorversion\" \"400\"\r\n}\r\n"
+    "// a comment the editor never writes\r\n"
+    "world\r\n{\r\n\t\"id\" \"1\"\r\n\t\"classname\" \"worldspawn\"\r\n"
+    "\tsolid\r\n\t{\r\n\t\t\"id\" \"5\"\r\n\t\tside\r\n\t\t{\r\n\t\t\t\"plane\" \"(0 0 0) (1 0 0) (1 1 0)\"\r\n"
+    "\t\t}\r\n\t}\r\n}\r\n"
+    "entity\r\n{\r\n\t\"id\" \"2\"\r\n\t\"classname\" \"logic_relay\"\r\n\t\"targetname\" \"relay\"\r\n"
+    "\tconnections\r\n\t{\r\n\t\t\"OnTrigger\" \"door,Open,,0,-1\"\r\n\t\t\"OnTrigger\" \"lamp,TurnOn,,0,-1\"\r\n\t}\r\n"
+    "\teditor\r\n\t{\r\n\t\t\"color\" \"0 255 0\"\r\n\t}\r\n}\r\n"
+    "hidden\r\n{\r\n\tentity\r\n\t{\r\n\t\t\"id\" \"3\"\r\n\t\t\"classname\" \"func_door\"\r\n"
+    "\t\t\"targetname\" \"door\"\r\n\t\tsolid\r\n\t\t{\r\n\t\t\t\"id\" \"6\"\r\n\t\t}\r\n\t}\r\n}\r\n"
+    "entity\r\n{\r\n\t\"id\" \"4\"\r\n\t\"classname\" \"light\"\r\n\t\"targetname\" \"lamp\"\r\n"
+    "\t\"_light\" \"255 255 255 200\"\r\n}\r\n"
+    "cameras\r\n{\r\n\t\"activecamera\" \"-1\"\r\n}\r\n"
+    "unknown_block_of_a_newer_editor\r\n{\r\n}";  // no final line ending
+
+// What a document holds, as plain texts.
+std::vector<std::string> Snapshot(const MapDocument& document) {
+  std::vector<std::string> lines;
+  for (const auto& [key, value] : WorldKeysOf(document)) lines.push_back("world " + key + "=" + value);
+  for (std::size_t i = 0; i < document.EntityCount(); ++i) {
+    const MapEntity& entity = document.Entity(i);
+    lines.push_back("entity " + std::string(entity.classname) + " " + entity.targetname + " " +
+                    std::to_string(entity.id));
+    for (const auto& [key, value] : KeysOf(entity)) lines.push_back(" " + key + "=" + value);
+    for (const std::string& connection : ConnectionsOf(entity)) lines.push_back(" " + connection);
+  }
+  return lines;
+}
+
+// The part of before that after changed: from the first byte that differs
+// to the last, counted in before.
+std::pair<std::size_t, std::size_t> Changed(const std::string& before, const std::string& after) {
+  std::size_t head = 0;
+  while (head < before.size() && head < after.size() && before[head] == after[head]) ++head;
+  std::size_t tail = 0;
+  while (tail < before.size() - head && tail < after.size() - head &&
+         before[before.size() - 1 - tail] == after[after.size() - 1 - tail]) {
+    ++tail;
+  }
+  return {head, before.size() - tail};
+}
+
+class MapWriter : public ::testing::Test {
+ protected:
+  void SetUp() override { ParseMap(document, kMap, nullptr); }
+  MapEntity& Named(const char* name) { return *document.FindByName(name); }
+  // The written text, checked to read back as the document it came from.
+  // Not for entities made or given names by AddKey: read back, their fields
+  // come from their pairs.
+  std::string Written(bool readsBack = true) {
+    std::string text = WriteMap(document);
+    MapDocument again;
+    ParseMap(again, text.c_str(), nullptr);
+    if (readsBack) {
+      EXPECT_EQ(Snapshot(again), Snapshot(document));
+    }
+    return text;
+  }
+  // The edit changes nothing outside the block from `from` to `to`.
+  void ExpectOnlyWithin(const std::string& text, const char* from, const char* to) {
+    std::string source = kMap;
+    auto [begin, end] = Changed(source, text);
+    if (text == source) return;
+    EXPECT_GE(begin, source.find(from)) << from << "\n" << text;
+    EXPECT_LE(end, source.find(to, source.find(from))) << from << "\n" << text;
+  }
+
+  MapDocument document;
+};
+
+TEST_F(MapWriter, AnUnchangedDocumentIsItsSourceByteForByte) {
+  EXPECT_EQ(WriteMap(document), kMap);
+  std::string longValue = "entity\n{\n\"k\" \"" + std::string(3000, 'x') + "\"\n}\n";
+  ParseMap(document, longValue.c_str(), nullptr);
+  EXPECT_EQ(WriteMap(document), longValue);
+  MapDocument empty;
+  EXPECT_EQ(WriteMap(empty), "");
+}
+
+TEST_F(MapWriter, SetKeyChangesThatLineOnly) {
+  Named("lamp").SetKey("_light", "255 128 0 100");
+  std::string text = Written();
+  std::string expected = kMap;
+  expected.replace(expected.find("255 255 255 200"), 15, "255 128 0 100");
+  EXPECT_EQ(text, expected);
+}
+
+// Removals take their whole lines, line endings included.
+TEST_F(MapWriter, RemovalsTakeWholeLines) {
+  Named("lamp").RemoveKey("_light");
+  Named("relay").RemoveConnection(1);
+  document.RemoveEntity(Named("door"));
+  std::string expected = kMap;
+  for (std::string cut : {std::string("\t\"_light\" \"255 255 255 200\"\r\n"),
+                          std::string("\t\t\"OnTrigger\" \"lamp,TurnOn,,0,-1\"\r\n")}) {
+    expected.erase(expected.find(cut), cut.size());
+  }
+  std::size_t door = expected.find("\tentity\r\n");
+  expected.erase(door, expected.find("}\r\nentity\r\n{\r\n\t\"id\" \"4\"") - door);
+  EXPECT_EQ(Written(), expected);
+}
+
+TEST_F(MapWriter, EachEditChangesItsOwnBlockOnly) {
+  const std::vector<std::pair<std::function<void(MapDocument&)>, std::pair<const char*, const char*>>>
+      kEdits = {
+          {[](MapDocument& d) { d.FindByName("lamp")->RemoveKey("_light"); },
+           {"\"id\" \"4\"", "cameras"}},
+          {[](MapDocument& d) { d.FindByName("relay")->RemoveConnection(0); },
+           {"\"id\" \"2\"", "hidden"}},
+          {[](MapDocument& d) { d.RemoveEntity(*d.FindByName("door")); }, {"hidden", "entity\r\n{\r\n\t\"id\" \"4\""}},
+          {[](MapDocument& d) { d.FindByName("lamp")->AddKey("style", "5"); },
+           {"\"id\" \"4\"", "cameras"}},
+          {[](MapDocument& d) { d.FindByName("lamp")->AddConnection("OnUser1", {"relay", "Trigger,,0,-1", ','}); },
+           {"\"id\" \"4\"", "cameras"}},
+          {[](MapDocument& d) { d.FindByName("relay")->AddConnection("OnUser1", {"lamp", "Toggle,,0,-1", ','}); },
+           {"\"id\" \"2\"", "hidden"}},
+          {[](MapDocument& d) { d.SetWorldKey("skyname", "sky_day01"); }, {"world", "entity"}},
+          {[](MapDocument& d) { d.SetWorldKey("classname", "worldspawn"); }, {"world", "entity"}},
+      };
+  for (const auto& [edit, block] : kEdits) {
+    ParseMap(document, kMap, nullptr);
+    edit(document);
+    ExpectOnlyWithin(Written(), block.first, block.second);
+  }
+}
+
+TEST_F(MapWriter, NewTextFollowsTheFilesStyle) {
+  Named("lamp").AddConnection("OnUser1", {"relay", "Trigger,,0,-1", ','});
+  MapEntity& created = document.AddEntity();
+  created.classname = "info_target";
+  created.id = 9;
+  created.AddKey("targetname", "spot");
+  std::string text = Written(false);
+  EXPECT_NE(text.find("\t\"_light\" \"255 255 255 200\"\r\n\tconnections\r\n\t{\r\n"
+                      "\t\t\"OnUser1\" \"relay,Trigger,,0,-1\"\r\n\t}\r\n}\r\n"),
+            std::string::npos)
+      << text;
+  // After the last entity's top block (the hidden one holds no later entity).
+  EXPECT_NE(text.find("\"255 255 255 200\"\r\n\tconnections"), std::string::npos);
+  EXPECT_NE(text.find("}\r\nentity\r\n{\r\n\t\"id\" \"9\"\r\n\t\"classname\" \"info_target\"\r\n"
+                      "\t\"targetname\" \"spot\"\r\n}\r\ncameras"),
+            std::string::npos)
+      << text;
+}
+
+TEST_F(MapWriter, FieldsFollowSetKeyAndRemoveKey) {
+  MapEntity& lamp = Named("lamp");
+  lamp.SetKey("targetname", "bulb");
+  lamp.SetKey("classname", "light_spot");
+  lamp.SetKey("id", "40");
+  EXPECT_EQ(document.FindByName("bulb"), &lamp);
+  EXPECT_STREQ(lamp.classname, "light_spot");
+  EXPECT_EQ(lamp.id, 40);
+  lamp.RemoveKey("targetname");
+  EXPECT_STREQ(lamp.targetname, "");
+  lamp.AddKey("targetname", "added");  // AddKey changes no field
+  EXPECT_STREQ(lamp.targetname, "");
+  Written(false);
+}
+
+TEST_F(MapWriter, RenameChangesOnlyTheRenamedTexts) {
+  RenameEntities(document, "_2");
+  std::string text = Written();
+  std::string expected = kMap;
+  for (const char* name : {"\"relay\"", "\"door,", "\"lamp,", "\"door\"", "\"lamp\""}) {
+    std::string from = name;
+    std::string to = from.substr(0, from.size() - 1) + "_2" + from.back();
+    expected.replace(expected.find(from), from.size(), to);
+  }
+  EXPECT_EQ(text, expected);
+}
+
+TEST_F(MapWriter, AValueIsWrittenAsItIs) {
+  Named("lamp").SetKey("message", "say \"hi\"");
+  EXPECT_NE(WriteMap(document).find("\"message\" \"say \"hi\"\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace mapwright::testing
