@@ -3,7 +3,8 @@
 -- of every entity; best of RUNS each.
 -- Usage: mapwright-lua --root DIR bench/script_bench.lua MAP [RUNS]
 -- Prints one line: read parse rename walk seconds, then entities, pairs,
--- connections and named entities.
+-- connections and named entities, then the seconds of Text() of the document
+-- as parsed and after Rename.
 local path = assert(arg[1], "usage: script_bench.lua MAP [RUNS]")
 local runs = tonumber(arg[2]) or 5
 
@@ -25,6 +26,14 @@ assert(text and #text > 0, "cannot read " .. path)
 local vmf = Mapwright.VMF()
 local parse = best(nil, function() vmf:Parse(text) end)
 local rename = best(function() vmf:Parse(text) end, function() vmf:Rename(7) end)
+local written
+vmf:Parse(text)
+local textTime = best(function() written = nil end, function() written = vmf:Text() end)
+assert(written == text, "Text() of an unchanged document is its text")
+vmf:Rename(7)
+local renamedTextTime = best(function() written = nil end, function() written = vmf:Text() end)
+written = nil
+vmf:Parse(text)
 
 -- A script drops the map text once it is parsed. Held, the text would make
 -- LuaJIT's collector (paced by heap bytes) let millions of dead strings pile
@@ -48,5 +57,5 @@ local walk = best(nil, function()
     end
   end
 end)
-print(string.format("%.6f %.6f %.6f %.6f %d %d %d %d", read, parse, rename, walk, vmf:EntityCount(),
-                    pairs, connections, named))
+print(string.format("%.6f %.6f %.6f %.6f %d %d %d %d %.6f %.6f", read, parse, rename, walk,
+                    vmf:EntityCount(), pairs, connections, named, textTime, renamedTextTime))

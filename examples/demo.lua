@@ -1,116 +1,135 @@
--- Stamps a prefab three times, the way a map scripter builds a level from
--- parts: read the prefab, list what is in it, make three renamed copies whose
--- outputs still reach their own copy, write them as one map and read it back.
+-- A mapper's job on a prefab: list what is in it, remove the outputs that
+-- reach no entity, retune its lights, and stamp renamed copies, each written
+-- to a new file that an editor opens intact. Every written file is compared
+-- with its input: only the intended lines change, and every brush and block
+-- is still there.
 --
 -- Usage: mapwright-lua --root DIR examples/demo.lua [PREFAB] [OUTPUT_FOLDER]
 -- Paths are resolved under the root; WriteFile never replaces a file, so the
 -- output folder should be empty (make demo clears it).
-local here = arg[0]:match("^(.*)/") or "."
-package.path = here .. "/lib/?.lua;" .. package.path
-local VmfWriter = require("vmf_writer")
-
 local prefabPath = arg[1] or "examples/maps/control_room.vmf"
 local outputFolder = arg[2] or "build/demo"
 local copies = 3
+local warmLight = "255 214 170 300"
 
 local text = Mapwright.ReadFile(prefabPath)
 if not text or text == "" then error("cannot read " .. prefabPath) end
 
--- "Output target,Input,..." or the same with ESC between the fields.
-local function describeConnection(connection)
-  local output, target, input = connection:match("^(%S+) ([^,\27]*)[,\27]([^,\27]*)")
-  return output, target, input
+local function name(entity)
+  return select(2, entity:FindKey("targetname")) or entity:Class()
 end
 
-local function entityName(entity)
-  local _, name = entity:FindKey("targetname")
-  return name
+local function lines(s)
+  local list = {}
+  for line in (s:gsub("\r\n", "\n") .. "\n"):gmatch("([^\n]*)\n") do list[#list + 1] = line end
+  return list
 end
 
-local function inventory(document)
-  local byClass, classes = {}, {}
-  for i = 0, document:EntityCount() - 1 do
-    local class = document:Entity(i):Class()
-    if not byClass[class] then classes[#classes + 1] = class end
-    byClass[class] = (byClass[class] or 0) + 1
+-- The lines only one side has, and the blocks (a word alone on its line) of
+-- each kind on both sides.
+local function compare(before, after)
+  local count = {}
+  for _, line in ipairs(lines(before)) do count[line] = (count[line] or 0) + 1 end
+  local added = {}
+  for _, line in ipairs(lines(after)) do
+    if (count[line] or 0) > 0 then count[line] = count[line] - 1 else added[#added + 1] = line end
   end
-  table.sort(classes)
-  print("Entities by class:")
-  for _, class in ipairs(classes) do print(string.format("  %-20s %d", class, byClass[class])) end
-  print("Named entities and their outputs:")
-  for i = 0, document:EntityCount() - 1 do
-    local entity = document:Entity(i)
-    local name = entityName(entity)
-    if name then print(string.format("  %s (%s)", name, entity:Class())) end
-    for c = 0, entity:ConnectionCount() - 1 do
-      local output, target, input = describeConnection(entity:Connection(c))
-      print(string.format("    %s.%s -> %s.%s", name or entity:Class(), output, target, input))
+  local removed = {}
+  for _, line in ipairs(lines(before)) do
+    if (count[line] or 0) > 0 then removed[#removed + 1] = line; count[line] = count[line] - 1 end
+  end
+  local function blocks(s)
+    local kinds = {}
+    for _, line in ipairs(lines(s)) do
+      local word = line:match("^%s*([%a_]+)%s*$")
+      if word then kinds[word] = (kinds[word] or 0) + 1 end
     end
+    return kinds
   end
+  local lost = {}
+  local afterBlocks = blocks(after)
+  for kind, n in pairs(blocks(before)) do
+    if (afterBlocks[kind] or 0) < n then lost[#lost + 1] = kind end
+  end
+  return removed, added, lost
 end
 
--- Targets starting with "!" name the caller or activator, not an entity.
-local function danglingOutputs(document)
-  local dangling = {}
-  for i = 0, document:EntityCount() - 1 do
-    local entity = document:Entity(i)
-    for c = 0, entity:ConnectionCount() - 1 do
-      local output, target = describeConnection(entity:Connection(c))
-      if target:sub(1, 1) ~= "!" and not document:FindByName(target) then
-        dangling[#dangling + 1] = string.format("%s.%s -> %s", entityName(entity) or entity:Class(),
-                                                output, target)
-      end
-    end
-  end
-  return dangling
+-- Writes the document's text and shows what changed against the input.
+local function save(document, path, expectChanged)
+  local written = document:Text()
+  if not Mapwright.WriteFile(path, written) then error("cannot write " .. path) end
+  local removed, added, lost = compare(text, Mapwright.ReadFile(path))
+  print(string.format("Wrote %s: %d bytes; %d lines changed or removed, %d written anew", path,
+                      #written, #removed, #added))
+  for _, line in ipairs(removed) do print("  - " .. line:gsub("^%s+", "")) end
+  for _, line in ipairs(added) do print("  + " .. line:gsub("^%s+", "")) end
+  if #lost > 0 then error("blocks lost: " .. table.concat(lost, ", ")) end
+  if not expectChanged(removed, added) then error("unexpected lines changed in " .. path) end
+  print("  every brush and block is still there")
 end
 
 local prefab = Mapwright.VMF()
 prefab:Parse(text)
-print(string.format("Prefab %s: %d entities, %d world pairs", prefabPath, prefab:EntityCount(),
-                    prefab:WorldKeyCount()))
-inventory(prefab)
-
--- Stamp the copies: each is a fresh document renamed with its own suffix.
-local stamped = {}
-local connectionsPerCopy = 0
-for copy = 1, copies do
-  local document = Mapwright.VMF()
-  document:Parse(text)
-  document:Rename(copy)
-  stamped[copy] = document
-  local outputs = 0
-  for i = 0, document:EntityCount() - 1 do outputs = outputs + document:Entity(i):ConnectionCount() end
-  connectionsPerCopy = outputs
-  local dangling = danglingOutputs(document)
-  print(string.format("Copy %d: %d entities, %d outputs, %d reach their own copy", copy,
-                      document:EntityCount(), outputs, outputs - #dangling))
-  for _, line in ipairs(dangling) do print("  output to no entity: " .. line) end
-end
-
--- Write the copies as one map, with fresh ids so that no two entities share one.
-local out = VmfWriter.new()
-out:World(prefab)
-local nextId = 1000
-for _, document in ipairs(stamped) do
-  for i = 0, document:EntityCount() - 1 do
-    nextId = nextId + 1
-    out:Entity(document:Entity(i), { id = tostring(nextId) })
+print(string.format("Prefab %s: %d entities", prefabPath, prefab:EntityCount()))
+for i = 0, prefab:EntityCount() - 1 do
+  local entity = prefab:Entity(i)
+  print(string.format("  %s (%s)", name(entity), entity:Class()))
+  for c = 0, entity:ConnectionCount() - 1 do
+    local output, target, input, parameter, delay = entity:ConnectionParts(c)
+    print(string.format("    %s -> %s.%s(%s) after %ss", output, target, input, parameter, delay))
   end
 end
-local outputPath = outputFolder .. "/stamped_x" .. copies .. ".vmf"
-Mapwright.WriteFile(outputPath, out:Text())
 
--- Read it back: the round trip keeps every entity and output.
-local written = Mapwright.ReadFile(outputPath)
-local check = Mapwright.VMF()
-check:Parse(written or "")
-local connections = 0
-for i = 0, check:EntityCount() - 1 do connections = connections + check:Entity(i):ConnectionCount() end
-print(string.format("Wrote %s: %d bytes", outputPath, #(written or "")))
-print(string.format("Round trip: %d entities (expected %d), %d outputs (expected %d)",
-                    check:EntityCount(), copies * prefab:EntityCount(), connections,
-                    copies * connectionsPerCopy))
-if check:EntityCount() ~= copies * prefab:EntityCount() or connections ~= copies * connectionsPerCopy then
-  error("round trip lost entities or outputs")
+-- Outputs that reach no entity ("!self" and the like name the caller).
+local removedOutputs = 0
+for i = 0, prefab:EntityCount() - 1 do
+  local entity = prefab:Entity(i)
+  for c = entity:ConnectionCount() - 1, 0, -1 do
+    local output, target = entity:ConnectionParts(c)
+    if target:sub(1, 1) ~= "!" and not prefab:FindNextByName(target, 0) then
+      print(string.format("Output to no entity, removed: %s.%s -> %s", name(entity), output, target))
+      entity:RemoveConnection(c)
+      removedOutputs = removedOutputs + 1
+    end
+  end
 end
+
+-- Every light gets the warm colour.
+local lights = 0
+local light, index = prefab:FindNextByClass("light*", 0)
+while light do
+  light:SetKey("_light", warmLight)
+  lights = lights + 1
+  light, index = prefab:FindNextByClass("light*", index + 1)
+end
+print(string.format("Retuned %d lights to %s", lights, warmLight))
+
+save(prefab, outputFolder .. "/control_room_fixed.vmf", function(removed, added)
+  return #removed == removedOutputs + lights and #added == lights
+end)
+
+-- Stamped copies: each renamed with its own suffix, so no two share a name,
+-- and every output reaches its own copy.
+local names = {}
+for copy = 1, copies do
+  local document = Mapwright.VMF()
+  document:Parse(prefab:Text())
+  local suffix = "_" .. copy
+  document:Rename(suffix)
+  local e, i = document:FindNextByName("*", 0)
+  while e do
+    local n = select(2, e:FindKey("targetname"))
+    if n then
+      if names[n:lower()] then error("copies share the name " .. n) end
+      names[n:lower()] = true
+    end
+    e, i = document:FindNextByName("*", i + 1)
+  end
+  save(document, string.format("%s/control_room%s.vmf", outputFolder, suffix), function(_, added)
+    for _, line in ipairs(added) do
+      if not line:find(suffix, 1, true) and not line:find(warmLight, 1, true) then return false end
+    end
+    return true
+  end)
+end
+print(string.format("Stamped %d copies; no name is shared between them", copies))

@@ -18,13 +18,17 @@ const char kMap[] =
     "versioninfo\r\n{\r\n\t\"editorversion\" \"400\"\r\n}\r\n"
     "// a comment the editor never writes\r\n"
     "world\r\n{\r\n\t\"id\" \"1\"\r\n\t\"classname\" \"worldspawn\"\r\n"
-    "\tsolid\r\n\t{\r\n\t\t\"id\" \"5\"\r\n\t\tside\r\n\t\t{\r\n\t\t\t\"plane\" \"(0 0 0) (1 0 0) (1 1 0)\"\r\n"
+    "\tsolid\r\n\t{\r\n\t\t\"id\" \"5\"\r\n\t\tside\r\n\t\t{\r\n\t\t\t\"plane\" \"(0 0 0) (1 0 0) "
+    "(1 1 0)\"\r\n"
     "\t\t}\r\n\t}\r\n}\r\n"
-    "entity\r\n{\r\n\t\"id\" \"2\"\r\n\t\"classname\" \"logic_relay\"\r\n\t\"targetname\" \"relay\"\r\n"
-    "\tconnections\r\n\t{\r\n\t\t\"OnTrigger\" \"door,Open,,0,-1\"\r\n\t\t\"OnTrigger\" \"lamp,TurnOn,,0,-1\"\r\n\t}\r\n"
+    "entity\r\n{\r\n\t\"id\" \"2\"\r\n\t\"classname\" \"logic_relay\"\r\n\t\"targetname\" "
+    "\"relay\"\r\n"
+    "\tconnections\r\n\t{\r\n\t\t\"OnTrigger\" \"door,Open,,0,-1\"\r\n\t\t\"OnTrigger\" "
+    "\"lamp,TurnOn,,0,-1\"\r\n\t}\r\n"
     "\teditor\r\n\t{\r\n\t\t\"color\" \"0 255 0\"\r\n\t}\r\n}\r\n"
     "hidden\r\n{\r\n\tentity\r\n\t{\r\n\t\t\"id\" \"3\"\r\n\t\t\"classname\" \"func_door\"\r\n"
-    "\t\t\"targetname\" \"door\"\r\n\t\tsolid\r\n\t\t{\r\n\t\t\t\"id\" \"6\"\r\n\t\t}\r\n\t}\r\n}\r\n"
+    "\t\t\"targetname\" \"door\"\r\n\t\tsolid\r\n\t\t{\r\n\t\t\t\"id\" "
+    "\"6\"\r\n\t\t}\r\n\t}\r\n}\r\n"
     "entity\r\n{\r\n\t\"id\" \"4\"\r\n\t\"classname\" \"light\"\r\n\t\"targetname\" \"lamp\"\r\n"
     "\t\"_light\" \"255 255 255 200\"\r\n}\r\n"
     "cameras\r\n{\r\n\t\"activecamera\" \"-1\"\r\n}\r\n"
@@ -33,7 +37,8 @@ const char kMap[] =
 // What a document holds, as plain texts.
 std::vector<std::string> Snapshot(const MapDocument& document) {
   std::vector<std::string> lines;
-  for (const auto& [key, value] : WorldKeysOf(document)) lines.push_back("world " + key + "=" + value);
+  for (const auto& [key, value] : WorldKeysOf(document))
+    lines.push_back("world " + key + "=" + value);
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
     const MapEntity& entity = document.Entity(i);
     lines.push_back("entity " + std::string(entity.classname) + " " + entity.targetname + " " +
@@ -118,18 +123,24 @@ TEST_F(MapWriter, RemovalsTakeWholeLines) {
 }
 
 TEST_F(MapWriter, EachEditChangesItsOwnBlockOnly) {
-  const std::vector<std::pair<std::function<void(MapDocument&)>, std::pair<const char*, const char*>>>
+  const std::vector<
+      std::pair<std::function<void(MapDocument&)>, std::pair<const char*, const char*>>>
       kEdits = {
           {[](MapDocument& d) { d.FindByName("lamp")->RemoveKey("_light"); },
            {"\"id\" \"4\"", "cameras"}},
           {[](MapDocument& d) { d.FindByName("relay")->RemoveConnection(0); },
            {"\"id\" \"2\"", "hidden"}},
-          {[](MapDocument& d) { d.RemoveEntity(*d.FindByName("door")); }, {"hidden", "entity\r\n{\r\n\t\"id\" \"4\""}},
+          {[](MapDocument& d) { d.RemoveEntity(*d.FindByName("door")); },
+           {"hidden", "entity\r\n{\r\n\t\"id\" \"4\""}},
           {[](MapDocument& d) { d.FindByName("lamp")->AddKey("style", "5"); },
            {"\"id\" \"4\"", "cameras"}},
-          {[](MapDocument& d) { d.FindByName("lamp")->AddConnection("OnUser1", {"relay", "Trigger,,0,-1", ','}); },
+          {[](MapDocument& d) {
+             d.FindByName("lamp")->AddConnection("OnUser1", {"relay", "Trigger,,0,-1", ','});
+           },
            {"\"id\" \"4\"", "cameras"}},
-          {[](MapDocument& d) { d.FindByName("relay")->AddConnection("OnUser1", {"lamp", "Toggle,,0,-1", ','}); },
+          {[](MapDocument& d) {
+             d.FindByName("relay")->AddConnection("OnUser1", {"lamp", "Toggle,,0,-1", ','});
+           },
            {"\"id\" \"2\"", "hidden"}},
           {[](MapDocument& d) { d.SetWorldKey("skyname", "sky_day01"); }, {"world", "entity"}},
           {[](MapDocument& d) { d.SetWorldKey("classname", "worldspawn"); }, {"world", "entity"}},
