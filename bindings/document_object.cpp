@@ -217,7 +217,7 @@ int DocumentFindNextByClass(ScriptHost& host) {
 int DocumentText(ScriptHost& host) {
   DocumentObject* owner = FindDocument(host.GetUserDataArg(1));
   if (owner == nullptr) return 0;
-  std::string text = WriteMap(owner->document);
+  TextBuffer text = WriteMap(owner->document);
   host.PushString(text.c_str());
   return 1;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "map/map_entity.h"
+#include "map/text_buffer.h"
 #include "map/text_pool.h"
 
 namespace mapwright {
@@ -71,9 +72,9 @@ class MapDocument {
   std::uint64_t Generation() const { return generation_; }
 
   // The text the document was read from; empty for a new one.
-  void SetSource(std::shared_ptr<const std::string> source) { source_ = std::move(source); }
+  void SetSource(std::shared_ptr<const TextBuffer> source) { source_ = std::move(source); }
   std::string_view Source() const {
-    return source_ != nullptr ? std::string_view(*source_) : std::string_view();
+    return source_ != nullptr ? source_->view() : std::string_view();
   }
   DocumentLayout layout;
 
@@ -82,7 +83,7 @@ class MapDocument {
 
  private:
   TextPool texts_;
-  std::shared_ptr<const std::string> source_;
+  std::shared_ptr<const TextBuffer> source_;
   std::deque<MapEntity> entities_;
   std::vector<MapEntity*> order_;
   std::vector<KeyValue> worldKeys_;

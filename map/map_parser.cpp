@@ -481,10 +481,13 @@ void MapParser::HandleConnectionPair(std::string_view key, std::string_view valu
 // The document keeps its own copy of the text, which the parse reads; the
 // parse holds it too, as a report may parse the document anew.
 void ParseMap(MapDocument& document, const char* text, ParseReporter* reporter) {
-  auto source = std::make_shared<const std::string>(text);
+  std::size_t size = std::strlen(text);
+  auto copy = std::make_shared<TextBuffer>(size);
+  std::memcpy(copy->data(), text, size);
+  std::shared_ptr<const TextBuffer> source = copy;
   document.Clear();
   document.SetSource(source);
-  const char* newline = std::strchr(source->c_str(), '\n');
+  const char* newline = static_cast<const char*>(std::memchr(source->c_str(), '\n', size));
   if (newline != nullptr && newline > source->c_str() && newline[-1] == '\r') {
     document.layout.lineEnding = "\r\n";
   }

@@ -1,6 +1,8 @@
 #include "map/map_writer.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -20,7 +22,7 @@ class Writer {
   explicit Writer(const MapDocument& document)
       : document_(document), source_(document.Source()), eol_(document.layout.lineEnding) {}
 
-  std::string Write();
+  TextBuffer Write();
 
  private:
   void Entity(const MapEntity& entity);
@@ -125,7 +127,7 @@ void Writer::NewEntity(const MapEntity& entity, std::string& out) const {
   out += "}" + eol_;
 }
 
-std::string Writer::Write() {
+TextBuffer Writer::Write() {
   // The world block.
   std::string worldPairs;
   for (std::size_t i = 0; i < document_.WorldKeyCount(); ++i) {
@@ -174,22 +176,35 @@ std::string Writer::Write() {
   std::stable_sort(patches_.begin(), patches_.end(), [](const Patch& a, const Patch& b) {
     return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
   });
-  std::string out;
-  out.reserve(source_.size());
+  // Measured first, then written once into a buffer of the exact size.
+  std::size_t size = 0;
   std::size_t cursor = 0;
   for (const Patch& patch : patches_) {
     if (patch.begin < cursor) continue;  // inside a cut already made
-    out.append(source_.substr(cursor, patch.begin - cursor));
-    out.append(patch.text);
+    size += patch.begin - cursor + patch.text.size();
     cursor = patch.end;
   }
-  out.append(source_.substr(cursor));
+  size += source_.size() - cursor;
+  TextBuffer out(size);
+  char* to = out.data();
+  auto put = [&to](std::string_view bytes) {
+    if (!bytes.empty()) std::memcpy(to, bytes.data(), bytes.size());
+    to += bytes.size();
+  };
+  cursor = 0;
+  for (const Patch& patch : patches_) {
+    if (patch.begin < cursor) continue;
+    put(source_.substr(cursor, patch.begin - cursor));
+    put(patch.text);
+    cursor = patch.end;
+  }
+  put(source_.substr(cursor));
   return out;
 }
 
 }  // namespace
 
-std::string WriteMap(const MapDocument& document) {
+TextBuffer WriteMap(const MapDocument& document) {
   return Writer(document).Write();
 }
 

@@ -3,9 +3,8 @@
 #ifndef MAPWRIGHT_MAP_MAP_WRITER_H
 #define MAPWRIGHT_MAP_MAP_WRITER_H
 
-#include <string>
-
 #include "map/map_document.h"
+#include "map/text_buffer.h"
 
 namespace mapwright {
 
@@ -15,7 +14,7 @@ namespace mapwright {
 // "key" "value"). Byte for byte the source when nothing changed. A value is
 // written as it is: a quote or line break in it is not escaped, the format
 // has no way to.
-std::string WriteMap(const MapDocument& document);
+TextBuffer WriteMap(const MapDocument& document);
 
 }  // namespace mapwright
 

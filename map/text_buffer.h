@@ -1,0 +1,35 @@
+// A buffer for a whole map text, terminated. A large one is given huge pages
+// where the system offers them: touching a fresh 200 MB buffer page by page
+// costs more than copying the text into it.
+#ifndef MAPWRIGHT_MAP_TEXT_BUFFER_H
+#define MAPWRIGHT_MAP_TEXT_BUFFER_H
+
+#include <cstddef>
+#include <string_view>
+
+namespace mapwright {
+
+class TextBuffer {
+ public:
+  // Room for size bytes and a terminator. Throws std::bad_alloc.
+  explicit TextBuffer(std::size_t size);
+  ~TextBuffer();
+  TextBuffer(TextBuffer&& other) noexcept;
+  TextBuffer& operator=(TextBuffer&&) = delete;
+  TextBuffer(const TextBuffer&) = delete;
+  TextBuffer& operator=(const TextBuffer&) = delete;
+
+  char* data() { return data_; }
+  const char* c_str() const { return data_; }
+  std::size_t size() const { return size_; }
+  std::string_view view() const { return {data_, size_}; }
+
+ private:
+  char* data_;
+  std::size_t size_;
+  std::size_t mapped_;  // bytes mapped from the system; 0 when allocated
+};
+
+}  // namespace mapwright
+
+#endif
