@@ -15,6 +15,33 @@ MapEntity* FindEntity(void* token) {
   return FindObject<MapEntity>(token, ObjectKind::kEntity);
 }
 
+// An entity and one of its connections, given by the index in argument 2.
+struct ConnectionAt {
+  MapEntity& entity;
+  std::size_t index;
+  const Connection& get() const { return entity.GetConnection(index); }
+};
+
+std::optional<ConnectionAt> ConnectionArg(ScriptHost& host) {
+  void* token = host.GetUserDataArg(1);
+  int position = host.GetIntegerArg(2);
+  MapEntity* entity = FindEntity(token);
+  if (entity == nullptr) return std::nullopt;
+  std::optional<std::size_t> index = IndexIn(position, entity->ConnectionCount());
+  if (!index) return std::nullopt;
+  return ConnectionAt{*entity, *index};
+}
+
+// A method that takes two texts and gives nothing back.
+int WithTwoTexts(ScriptHost& host, void (*edit)(MapEntity&, std::string_view, std::string_view)) {
+  void* token = host.GetUserDataArg(1);
+  std::string_view first = StringArg(host, 2);
+  std::string_view second = StringArg(host, 3);
+  MapEntity* entity = FindEntity(token);
+  if (entity != nullptr) edit(*entity, first, second);
+  return 0;
+}
+
 }  // namespace
 
 int EntityKey(ScriptHost& host) {
@@ -37,13 +64,9 @@ int EntityKeyCount(ScriptHost& host) {
 // "output target<separator>parameters": the part after the blank is what
 // AddConnection takes as its third argument.
 int EntityConnection(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  int position = host.GetIntegerArg(2);
-  MapEntity* entity = FindEntity(token);
-  if (entity == nullptr) return 0;
-  std::optional<std::size_t> index = IndexIn(position, entity->ConnectionCount());
-  if (!index) return 0;
-  const Connection& connection = entity->GetConnection(*index);
+  std::optional<ConnectionAt> at = ConnectionArg(host);
+  if (!at) return 0;
+  const Connection& connection = at->get();
   std::string text = connection.output;
   text.append(1, ' ').append(connection.target);
   text.append(1, connection.separator).append(connection.parameters);
@@ -54,13 +77,9 @@ int EntityConnection(ScriptHost& host) {
 // The six fields of output i as written: output, target, input, parameter,
 // delay, times.
 int EntityConnectionParts(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  int position = host.GetIntegerArg(2);
-  MapEntity* entity = FindEntity(token);
-  if (entity == nullptr) return 0;
-  std::optional<std::size_t> index = IndexIn(position, entity->ConnectionCount());
-  if (!index) return 0;
-  const Connection& connection = entity->GetConnection(*index);
+  std::optional<ConnectionAt> at = ConnectionArg(host);
+  if (!at) return 0;
+  const Connection& connection = at->get();
   OutputFields fields = SplitParameters(connection.parameters, connection.separator);
   const std::string texts[] = {connection.output,         connection.target,
                                std::string(fields.input), std::string(fields.parameter),
@@ -91,35 +110,23 @@ int EntityID(ScriptHost& host) {
 }
 
 int EntityAddKey(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  std::string_view key = StringArg(host, 2);
-  std::string_view value = StringArg(host, 3);
-  MapEntity* entity = FindEntity(token);
-  if (entity == nullptr) return 0;
-  entity->AddKey(key, value);
-  return 0;
+  return WithTwoTexts(host, [](MapEntity& entity, std::string_view key, std::string_view value) {
+    entity.AddKey(key, value);
+  });
 }
 
 int EntityAddConnection(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  std::string_view output = StringArg(host, 2);
-  std::string_view value = StringArg(host, 3);
-  MapEntity* entity = FindEntity(token);
-  if (entity == nullptr) return 0;
-  if (std::optional<ConnectionParts> parts = SplitConnectionValue(value)) {
-    entity->AddConnection(output, *parts);
-  }
-  return 0;
+  return WithTwoTexts(host, [](MapEntity& entity, std::string_view output, std::string_view value) {
+    if (std::optional<ConnectionParts> parts = SplitConnectionValue(value)) {
+      entity.AddConnection(output, *parts);
+    }
+  });
 }
 
 int EntitySetKey(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  std::string_view key = StringArg(host, 2);
-  std::string_view value = StringArg(host, 3);
-  MapEntity* entity = FindEntity(token);
-  if (entity == nullptr) return 0;
-  entity->SetKey(key, value);
-  return 0;
+  return WithTwoTexts(host, [](MapEntity& entity, std::string_view key, std::string_view value) {
+    entity.SetKey(key, value);
+  });
 }
 
 int EntityRemoveKey(ScriptHost& host) {
@@ -132,13 +139,7 @@ int EntityRemoveKey(ScriptHost& host) {
 }
 
 int EntityRemoveConnection(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  int position = host.GetIntegerArg(2);
-  MapEntity* entity = FindEntity(token);
-  if (entity == nullptr) return 0;
-  if (std::optional<std::size_t> index = IndexIn(position, entity->ConnectionCount())) {
-    entity->RemoveConnection(*index);
-  }
+  if (std::optional<ConnectionAt> at = ConnectionArg(host)) at->entity.RemoveConnection(at->index);
   return 0;
 }
 

@@ -36,15 +36,7 @@ const KeyValue* MapDocument::FindWorldKey(std::string_view key) const {
 }
 
 void MapDocument::SetWorldKey(std::string_view key, std::string_view value) {
-  const char* stored = texts_.Store(value);
-  bool found = false;
-  for (KeyValue& pair : worldKeys_) {
-    if (key != pair.key) continue;
-    pair.value = stored;
-    pair.place.edited = true;
-    found = true;
-  }
-  if (!found) worldKeys_.push_back({texts_.Intern(key), stored});
+  SetPairs(worldKeys_, texts_, key, value);
 }
 
 MapEntity* MapDocument::FindByClass(std::string_view classname) {

@@ -92,17 +92,22 @@ void MapEntity::FieldFollows(std::string_view key, const char* value) {
   }
 }
 
-void MapEntity::SetKey(std::string_view key, std::string_view value) {
-  const char* stored = texts_->Store(value);
+const char* SetPairs(std::vector<KeyValue>& pairs, TextPool& texts, std::string_view key,
+                     std::string_view value) {
+  const char* stored = texts.Store(value);
   bool found = false;
-  for (KeyValue& pair : keys_) {
+  for (KeyValue& pair : pairs) {
     if (key != pair.key) continue;
     pair.value = stored;
     pair.place.edited = true;
     found = true;
   }
-  if (!found) keys_.push_back({texts_->Intern(key), stored});
-  FieldFollows(key, stored);
+  if (!found) pairs.push_back({texts.Intern(key), stored});
+  return stored;
+}
+
+void MapEntity::SetKey(std::string_view key, std::string_view value) {
+  FieldFollows(key, SetPairs(keys_, *texts_, key, value));
 }
 
 void MapEntity::RemoveKey(std::string_view key) {

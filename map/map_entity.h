@@ -77,6 +77,11 @@ struct EntityLayout {
   std::size_t connectionsEnd = 0;
 };
 
+// Gives every pair with that key the value, or appends the pair when there is
+// none; the stored value.
+const char* SetPairs(std::vector<KeyValue>& pairs, TextPool& texts, std::string_view key,
+                     std::string_view value);
+
 // The id conversion of the C library's atoi, without its overflow hazard:
 // leading blanks, an optional sign, decimal digits; wraps as glibc does.
 std::int32_t ParseEntityId(const char* text);

@@ -13,7 +13,8 @@ TextBuffer::TextBuffer(std::size_t size) : data_(nullptr), size_(size), mapped_(
   constexpr std::size_t kHugePage = std::size_t{2} << 20;
   if (size >= kHugePage) {
     std::size_t length = (size + 1 + kHugePage - 1) / kHugePage * kHugePage;
-    void* memory = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* memory =
+        mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory != MAP_FAILED) {
       static_cast<void>(madvise(memory, length, MADV_HUGEPAGE));  // a hint: fine if refused
       data_ = static_cast<char*>(memory);
