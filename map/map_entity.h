@@ -16,11 +16,12 @@ namespace mapwright {
 
 // Where a pair or connection stands in the document's source text, when it
 // was read from it: the start of its key, and its value as written, quotes
-// included. Offsets into the source.
+// included. Offsets into the source, which is less than 4 GiB: 32 bits keep
+// the pairs small, and renaming walks them all.
 struct SourcePlace {
-  std::size_t keyAt = 0;
-  std::size_t valueAt = 0;
-  std::size_t valueEnd = 0;
+  std::uint32_t keyAt = 0;
+  std::uint32_t valueAt = 0;
+  std::uint32_t valueEnd = 0;
   bool read = false;    // stands in the source text
   bool edited = false;  // its value is to be written anew
 };

@@ -133,6 +133,9 @@ class MapParser {
   void HandleEntityPair(std::string_view key, std::string_view value, const SourcePlace& place);
   void HandleConnectionPair(std::string_view key, std::string_view value, const SourcePlace& place);
   std::size_t Offset(const char* where) const { return static_cast<std::size_t>(where - base_); }
+  std::uint32_t Offset32(const char* where) const {
+    return static_cast<std::uint32_t>(where - base_);
+  }
   const char* TokenEnd(const TokenView& token) const;
   std::size_t LineAfter(const char* where) const;
   bool DocumentReplaced() const { return document_.Generation() != generation_; }
@@ -429,7 +432,8 @@ std::size_t MapParser::LineAfter(const char* where) const {
 void MapParser::HandlePair(const TokenView& key, const TokenView& value) {
   if (state_ == ParseState::kOther || state_ == ParseState::kNone) return;
   const char* valueEnd = TokenEnd(value);
-  SourcePlace place{Offset(StartOf(key)), Offset(StartOf(value)), Offset(valueEnd), true, false};
+  SourcePlace place{Offset32(StartOf(key)), Offset32(StartOf(value)), Offset32(valueEnd), true,
+                    false};
   switch (state_) {
     case ParseState::kEntity:
       HandleEntityPair(TextOf(key), TextOf(value), place);
@@ -482,6 +486,13 @@ void MapParser::HandleConnectionPair(std::string_view key, std::string_view valu
 // parse holds it too, as a report may parse the document anew.
 void ParseMap(MapDocument& document, const char* text, ParseReporter* reporter) {
   std::size_t size = std::strlen(text);
+  if (size > std::numeric_limits<std::uint32_t>::max()) {
+    document.Clear();
+    if (reporter != nullptr) {
+      reporter->Report("Syntax", "line 1: the text is 4 GiB or larger; nothing was read");
+    }
+    return;
+  }
   auto copy = std::make_shared<TextBuffer>(size);
   std::memcpy(copy->data(), text, size);
   std::shared_ptr<const TextBuffer> source = copy;
