@@ -39,7 +39,8 @@ export DEBIAN_FRONTEND=noninteractive
 if [ "$need_i386" = yes ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
-# A mirror in the middle of a sync fails one index now and then: try again.
-apt-get update -qq || { sleep 5; apt-get update -qq; }
+# A mirror in the middle of a sync fails one index now and then: try again,
+# then go on with what was fetched (the install says so if that is not enough).
+apt-get update -qq || { sleep 10; apt-get update -qq; } || true
 # shellcheck disable=SC2086
 apt-get install -y -qq --no-install-recommends $missing >/dev/null
