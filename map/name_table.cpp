@@ -60,6 +60,7 @@ std::size_t SlotEntry(Slot slot) {
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  if (a == b) return true;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (Fold(a[i]) != Fold(b[i])) return false;
   }
@@ -85,14 +86,19 @@ std::uint32_t NameTable::Hash(const char* text, std::size_t& length) const {
   return static_cast<std::uint32_t>(Mix(hash ^ length));
 }
 
+std::uint32_t NameTable::Hash(std::string_view text) const {
+  std::uint64_t hash = seed_;
+  for (char c : text) hash = (hash ^ Fold(c)) * 0x100000001b3ull;
+  return static_cast<std::uint32_t>(Mix(hash ^ text.size()));
+}
+
 void NameTable::Insert(std::string_view name) {
   if ((count_ + 1) * 2 > slots_.size()) Grow();
-  std::size_t length = 0;
-  std::uint32_t hash = Hash(name.data(), length);  // names are terminated texts
+  std::uint32_t hash = Hash(name);
   for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
     Slot slot = slots_[i];
     if (slot == 0) {
-      entries_.push_back({name.data(), static_cast<std::uint32_t>(name.size())});
+      entries_.push_back({name.data(), static_cast<std::uint32_t>(name.size()), nullptr});
       slots_[i] = MakeSlot(hash, entries_.size() - 1);
       ++count_;
       prefixes_.set(PrefixOf(name.data()));
@@ -103,16 +109,28 @@ void NameTable::Insert(std::string_view name) {
   }
 }
 
-bool NameTable::Contains(const char* text) const {
-  if (!prefixes_[PrefixOf(text)]) return false;
+const NameTable::Entry* NameTable::Find(const char* text) const {
+  if (!prefixes_[PrefixOf(text)]) return nullptr;
   std::size_t length = 0;
   std::uint32_t hash = Hash(text, length);
+  return Probe(hash, {text, length});
+}
+
+const NameTable::Entry* NameTable::Find(std::string_view text) const {
+  if (text.empty()) return nullptr;
+  unsigned first = Fold(text[0]);
+  unsigned second = text.size() > 1 ? Fold(text[1]) : 0u;
+  if (!prefixes_[(first << 8) | second]) return nullptr;
+  return Probe(Hash(text), text);
+}
+
+const NameTable::Entry* NameTable::Probe(std::uint32_t hash, std::string_view text) const {
   for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
     Slot slot = slots_[i];
-    if (slot == 0) return false;
+    if (slot == 0) return nullptr;
     if (SlotHash(slot) != hash) continue;
     const Entry& entry = entries_[SlotEntry(slot)];
-    if (entry.name == text || SameName({entry.name, entry.length}, {text, length})) return true;
+    if (SameName({entry.name, entry.length}, text)) return &entry;
   }
 }
 

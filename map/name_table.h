@@ -17,24 +17,31 @@ namespace mapwright {
 
 class NameTable {
  public:
+  struct Entry {
+    const char* name;  // as first inserted
+    std::uint32_t length;
+    // For the table's user: what the name became, shared by every text
+    // spelled exactly like it.
+    mutable const char* renamed = nullptr;
+  };
+
   explicit NameTable(std::size_t expectedNames);
 
   void Insert(std::string_view name);
-  // Whether a terminated text matches a name in the table.
-  bool Contains(const char* text) const;
+  // The entry a text matches, or null: a terminated text, or any.
+  const Entry* Find(const char* text) const;
+  const Entry* Find(std::string_view text) const;
   bool Empty() const { return count_ == 0; }
 
  private:
-  struct Entry {
-    const char* name;
-    std::uint32_t length;
-  };
   // A slot holds a name's hash in its high half and its entry number + 1 in
   // the low half (0: empty), so that probing touches only this array.
   using Slot = std::uint64_t;
 
   static std::size_t PrefixOf(const char* text);
   std::uint32_t Hash(const char* text, std::size_t& length) const;
+  std::uint32_t Hash(std::string_view text) const;
+  const Entry* Probe(std::uint32_t hash, std::string_view text) const;
   void Grow();
   void Place(Slot slot);
 

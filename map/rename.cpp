@@ -11,9 +11,14 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// Keys whose values are never references.
+// Keys whose values are never references, and the key whose values always
+// are; the first letter turns most keys away before any comparison.
 bool KeepsItsValue(std::string_view key) {
-  return SameName(key, "classname") || SameName(key, "id");
+  char first = key.empty() ? '\0' : static_cast<char>(key[0] | 0x20);
+  return (first == 'c' && SameName(key, "classname")) || (first == 'i' && SameName(key, "id"));
+}
+bool NamesAnEntity(std::string_view key) {
+  return !key.empty() && (key[0] | 0x20) == 't' && SameName(key, "targetname");
 }
 
 class Renaming {
@@ -23,14 +28,17 @@ class Renaming {
 
   // The text with the suffix when it names an entity.
   void Follow(const char*& text) const {
-    if (*text != '\0' && names_.Contains(text)) text = texts_.Concat(text, suffix_);
+    if (*text == '\0') return;
+    if (const NameTable::Entry* entry = names_.Find(text)) text = Renamed(text, *entry);
   }
   // A key's value: the check on its key comes only after the table's, which
   // turns most values away at once.
   void FollowValue(KeyValue& pair) const {
-    if (*pair.value == '\0' || !names_.Contains(pair.value) || KeepsItsValue(pair.key)) return;
-    if (!SameName(pair.key, "targetname") && ReadsAsNumber(pair.value)) return;
-    pair.value = texts_.Concat(pair.value, suffix_);
+    if (*pair.value == '\0') return;
+    const NameTable::Entry* entry = names_.Find(pair.value);
+    if (entry == nullptr || KeepsItsValue(pair.key)) return;
+    if (!NamesAnEntity(pair.key) && ReadsAsNumber(pair.value)) return;
+    pair.value = Renamed(pair.value, *entry);
     pair.place.edited = true;
   }
   // The parameters with the suffix after the parameter field, when it names
@@ -38,9 +46,7 @@ class Renaming {
   void FollowParameter(Connection& connection) const {
     std::string_view parameters = connection.parameters;
     std::string_view parameter = SplitParameters(parameters, connection.separator).parameter;
-    if (parameter.empty() || ReadsAsNumber(parameter)) return;
-    std::string text(parameter);
-    if (!names_.Contains(text.c_str())) return;
+    if (parameter.empty() || names_.Find(parameter) == nullptr || ReadsAsNumber(parameter)) return;
     std::size_t end =
         static_cast<std::size_t>(parameter.data() - parameters.data()) + parameter.size();
     std::string changed(parameters.substr(0, end));
@@ -50,6 +56,15 @@ class Renaming {
   }
 
  private:
+  // A text spelled exactly as its name shares one renamed text with it.
+  const char* Renamed(const char* text, const NameTable::Entry& entry) const {
+    if (std::string_view(text) != std::string_view(entry.name, entry.length)) {
+      return texts_.Concat(text, suffix_);
+    }
+    if (entry.renamed == nullptr) entry.renamed = texts_.Concat(text, suffix_);
+    return entry.renamed;
+  }
+
   TextPool& texts_;
   std::string_view suffix_;
   const NameTable& names_;
