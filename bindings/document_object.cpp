@@ -116,10 +116,10 @@ int DocumentRename(ScriptHost& host) {
   DocumentObject* owner = FindDocument(token);
   if (owner == nullptr) return 0;
   std::string suffix;
-  if (text != nullptr && !ReadsAsScriptNumber(text)) {
-    suffix = text;
+  if (text == nullptr) {
+    suffix = std::to_string(number);
   } else {
-    suffix = std::to_string(text != nullptr ? ScriptInteger(text) : number);
+    suffix = ReadsAsScriptNumber(text) ? std::to_string(ScriptInteger(text)) : text;
   }
   RenameEntities(owner->document, suffix);
   return 0;

@@ -17,10 +17,15 @@
 #include "map/map_parser.h"
 #include "map/map_writer.h"
 #include "map/rename.h"
+#include "rename_model.h"
 
 namespace {
 
 using mapwright::MapDocument;
+using mapwright::testing::Lower;
+using mapwright::testing::ParameterSpan;
+using mapwright::testing::PlainNumber;
+using mapwright::testing::ValueFollows;
 
 #define Check(c) CheckAt((c), __LINE__)
 void CheckAt(bool condition, int line) {
@@ -95,40 +100,7 @@ Snapshot Take(const MapDocument& document) {
   return snapshot;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-// Optional sign, digits, optional fraction of digits.
-bool Number(const std::string& text) {
-  std::size_t i = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
-  std::size_t digits = text.find_first_not_of("0123456789", i);
-  if (digits == i) return false;
-  if (digits == std::string::npos) return true;
-  if (text[digits] != '.' || digits + 1 == text.size()) return false;
-  return text.find_first_not_of("0123456789", digits + 1) == std::string::npos;
-}
-
-// The parameter field of a separator-led parameters text: for commas,
-// everything between the input and the last two fields.
-std::pair<std::size_t, std::size_t> ParameterSpan(const std::string& parameters) {
-  char separator = parameters[0];
-  std::vector<std::size_t> at;
-  for (std::size_t i = 1; i < parameters.size(); ++i) {
-    if (parameters[i] == separator) at.push_back(i);
-  }
-  if (at.empty()) return {parameters.size(), parameters.size()};
-  std::size_t begin = at[0] + 1;
-  std::size_t end = at.size() >= 2 ? at[1] : parameters.size();
-  if (separator == ',' && at.size() >= 3) end = at[at.size() - 2];
-  return {begin, end};
-}
-
-// The renaming rules, plainly: names folded for matching; classname and id
-// values and numbers stay, targetname values and targets always follow.
+// The renaming rules, plainly, over a snapshot.
 Snapshot RenamedModel(Snapshot snapshot, const std::string& suffix) {
   std::set<std::string> names;
   for (const Snapshot::Entity& entity : snapshot.entities) {
@@ -138,18 +110,17 @@ Snapshot RenamedModel(Snapshot snapshot, const std::string& suffix) {
   for (Snapshot::Entity& entity : snapshot.entities) {
     if (named(entity.name)) entity.name += suffix;
     for (std::size_t k = 0; k < entity.values.size(); ++k) {
-      std::string key = Lower(entity.keys[k]);
       std::string& value = entity.values[k];
-      if (!named(value) || key == "classname" || key == "id") continue;
-      if (key == "targetname" || !Number(value)) value += suffix;
+      if (named(value) && ValueFollows(entity.keys[k], value)) value += suffix;
     }
     for (std::string& target : entity.targets) {
       if (named(target)) target += suffix;
     }
     for (std::string& parameters : entity.parameters) {
-      auto [begin, end] = ParameterSpan(parameters);
-      std::string parameter = parameters.substr(begin, end - begin);
-      if (named(parameter) && !Number(parameter)) parameters.insert(end, suffix);
+      // Held with their separator in front.
+      auto [begin, end] = ParameterSpan(parameters.substr(1), parameters[0]);
+      std::string parameter = parameters.substr(begin + 1, end - begin);
+      if (named(parameter) && !PlainNumber(parameter)) parameters.insert(end + 1, suffix);
     }
   }
   return snapshot;

@@ -19,12 +19,8 @@ bool MapDocument::RemoveEntity(const MapEntity& entity) {
   return true;
 }
 
-void MapDocument::AddWorldKey(std::string_view key, std::string_view value) {
-  worldKeys_.push_back({texts_.Intern(key), texts_.Store(value)});
-}
-
-void MapDocument::AddReadWorldKey(std::string_view key, std::string_view value,
-                                  const SourcePlace& place) {
+void MapDocument::AddWorldKey(std::string_view key, std::string_view value,
+                              const SourcePlace& place) {
   worldKeys_.push_back({texts_.Intern(key), texts_.Store(value), place});
 }
 

@@ -47,8 +47,8 @@ class MapDocument {
   // ones included, in the order they were made.
   const std::deque<MapEntity>& AllEntities() const { return entities_; }
 
-  void AddWorldKey(std::string_view key, std::string_view value);
-  void AddReadWorldKey(std::string_view key, std::string_view value, const SourcePlace& place);
+  // A new world pair, or one the parser read from the place given.
+  void AddWorldKey(std::string_view key, std::string_view value, const SourcePlace& place = {});
   std::size_t WorldKeyCount() const { return worldKeys_.size(); }
   const KeyValue& WorldKey(std::size_t i) const { return worldKeys_[i]; }
   const KeyValue* FindWorldKey(std::string_view key) const;

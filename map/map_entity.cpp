@@ -73,6 +73,7 @@ void MapEntity::AddKey(std::string_view key, std::string_view value) {
 
 void MapEntity::AddReadKey(std::string_view key, std::string_view value, const SourcePlace& place) {
   keys_.push_back({texts_->Intern(key), texts_->Store(value), place});
+  FieldFollows(key, keys_.back().value);
 }
 
 const KeyValue* MapEntity::FindKey(std::string_view key) const {
@@ -124,13 +125,8 @@ void MapEntity::RemoveKey(std::string_view key) {
   FieldFollows(key, "");
 }
 
-void MapEntity::AddConnection(std::string_view output, const ConnectionParts& parts) {
-  connections_.push_back({texts_->Intern(output), texts_->Store(parts.target),
-                          texts_->Store(parts.parameters), parts.separator});
-}
-
-void MapEntity::AddReadConnection(std::string_view output, const ConnectionParts& parts,
-                                  const SourcePlace& place) {
+void MapEntity::AddConnection(std::string_view output, const ConnectionParts& parts,
+                              const SourcePlace& place) {
   connections_.push_back({texts_->Intern(output), texts_->Store(parts.target),
                           texts_->Store(parts.parameters), parts.separator, place});
 }

@@ -101,7 +101,8 @@ class MapEntity {
   std::size_t Serial() const { return serial_; }
 
   void AddKey(std::string_view key, std::string_view value);
-  // A pair as the parser read it.
+  // A pair as the parser read it: the last name, class or id pair sets the
+  // field.
   void AddReadKey(std::string_view key, std::string_view value, const SourcePlace& place);
   std::size_t KeyCount() const { return keys_.size(); }
   KeyValue& Key(std::size_t i) { return keys_[i]; }
@@ -114,9 +115,9 @@ class MapEntity {
   // Removes every pair with that key; the fields follow.
   void RemoveKey(std::string_view key);
 
-  void AddConnection(std::string_view output, const ConnectionParts& parts);
-  void AddReadConnection(std::string_view output, const ConnectionParts& parts,
-                         const SourcePlace& place);
+  // A new connection, or one the parser read from the place given.
+  void AddConnection(std::string_view output, const ConnectionParts& parts,
+                     const SourcePlace& place = {});
   std::size_t ConnectionCount() const { return connections_.size(); }
   Connection& GetConnection(std::size_t i) { return connections_[i]; }
   const Connection& GetConnection(std::size_t i) const { return connections_[i]; }

@@ -85,10 +85,11 @@ std::string Describe(const TokenView& token) {
 // on to the end of the text.
 class MapParser {
  public:
-  MapParser(MapDocument& document, const char* text, ParseReporter* reporter)
+  // text[size] is the terminator.
+  MapParser(MapDocument& document, const char* text, std::size_t size, ParseReporter* reporter)
       : document_(document),
         base_(text),
-        end_(text + std::strlen(text)),
+        end_(text + size),
         reader_(text),
         reporter_(reporter),
         counted_(text) {}
@@ -176,13 +177,13 @@ inline TokenView MapParser::Next() {
   return token;
 }
 
+// Reached for a string left open and for every comment.
 bool MapParser::CheckClosedSlowly(const TokenView& token) {
   const char* cursor = reader_.Cursor();
   if (token.type == TOKEN_STRING) {
-    if (cursor > token.text + token.length && cursor[-1] == '"') return true;
     return Damage(StartOf(token), "string not closed at the end of the text");
   }
-  if (token.type == TOKEN_COMMENT && token.text[-1] == '*') {
+  if (token.text[-1] == '*') {
     if (cursor - 2 >= token.text && cursor[-2] == '*' && cursor[-1] == '/') return true;
     return Damage(token.text - 2, "comment not closed at the end of the text");
   }
@@ -444,7 +445,7 @@ void MapParser::HandlePair(const TokenView& key, const TokenView& value) {
       if (currentEntity_ != nullptr) currentEntity_->layout.connectionsEnd = LineAfter(valueEnd);
       break;
     case ParseState::kWorld:
-      document_.AddReadWorldKey(TextOf(key), TextOf(value), place);
+      document_.AddWorldKey(TextOf(key), TextOf(value), place);
       document_.layout.worldPairsEnd = LineAfter(valueEnd);
       break;
     default:
@@ -454,24 +455,14 @@ void MapParser::HandlePair(const TokenView& key, const TokenView& value) {
 
 void MapParser::HandleEntityPair(std::string_view key, std::string_view value,
                                  const SourcePlace& place) {
-  if (currentEntity_ == nullptr) return;
-  MapEntity& entity = *currentEntity_;
-  entity.AddReadKey(key, value, place);
-  const char* stored = entity.Key(entity.KeyCount() - 1).value;
-  if (key == "targetname") {
-    entity.targetname = stored;
-  } else if (key == "classname") {
-    entity.classname = stored;
-  } else if (key == "id") {
-    entity.id = ParseEntityId(stored);
-  }
+  if (currentEntity_ != nullptr) currentEntity_->AddReadKey(key, value, place);
 }
 
 void MapParser::HandleConnectionPair(std::string_view key, std::string_view value,
                                      const SourcePlace& place) {
   if (currentEntity_ == nullptr) return;
   if (std::optional<ConnectionParts> parts = SplitConnectionValue(value)) {
-    currentEntity_->AddReadConnection(key, *parts, place);
+    currentEntity_->AddConnection(key, *parts, place);
     return;
   }
   if (reporter_ == nullptr) return;
@@ -503,7 +494,7 @@ void ParseMap(MapDocument& document, const char* text, ParseReporter* reporter) 
     document.layout.lineEnding = "\r\n";
   }
   document.layout.entitiesEnd = source->size();
-  MapParser(document, source->c_str(), reporter).Run();
+  MapParser(document, source->c_str(), size, reporter).Run();
 }
 
 }  // namespace mapwright

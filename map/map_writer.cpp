@@ -26,7 +26,14 @@ class Writer {
 
  private:
   void Entity(const MapEntity& entity);
-  void NewEntity(const MapEntity& entity, std::string& out) const;
+  void NewEntity(const MapEntity& entity, std::string& out);
+  // Pairs: those read from the source and edited are rewritten in place, the
+  // new ones come back as lines at depth.
+  template <typename PairAt>
+  std::string Pairs(std::size_t count, PairAt pairAt, int depth);
+  // Connections likewise.
+  std::string Connections(const MapEntity& entity, int depth);
+  std::string ConnectionsBlock(int depth, const std::string& lines) const;
 
   std::string Tabs(int depth) const { return std::string(static_cast<std::size_t>(depth), '\t'); }
   std::string PairLine(int depth, std::string_view key, std::string_view value) const;
@@ -75,30 +82,46 @@ void Writer::Rewrite(const SourcePlace& place, std::string_view value) {
   patches_.push_back({place.valueAt, place.valueEnd, std::move(text)});
 }
 
-void Writer::Entity(const MapEntity& entity) {
-  const EntityLayout& layout = entity.layout;
-  for (const SourcePlace& cut : entity.Cuts()) patches_.push_back(Cut(cut.keyAt, cut.valueEnd));
-  std::string pairs;
-  for (std::size_t i = 0; i < entity.KeyCount(); ++i) {
-    const KeyValue& pair = entity.Key(i);
+template <typename PairAt>
+std::string Writer::Pairs(std::size_t count, PairAt pairAt, int depth) {
+  std::string lines;
+  for (std::size_t i = 0; i < count; ++i) {
+    const KeyValue& pair = pairAt(i);
     if (!pair.place.read) {
-      pairs += PairLine(layout.depth + 1, pair.key, pair.value);
+      lines += PairLine(depth, pair.key, pair.value);
     } else if (pair.place.edited) {
       Rewrite(pair.place, pair.value);
     }
   }
-  std::string connections;
+  return lines;
+}
+
+std::string Writer::Connections(const MapEntity& entity, int depth) {
+  std::string lines;
   for (std::size_t i = 0; i < entity.ConnectionCount(); ++i) {
     const Connection& connection = entity.GetConnection(i);
     if (!connection.place.read) {
-      connections += PairLine(layout.depth + 2, connection.output, ConnectionValue(connection));
+      lines += PairLine(depth, connection.output, ConnectionValue(connection));
     } else if (connection.place.edited) {
       Rewrite(connection.place, ConnectionValue(connection));
     }
   }
+  return lines;
+}
+
+std::string Writer::ConnectionsBlock(int depth, const std::string& lines) const {
+  return Tabs(depth) + "connections" + eol_ + Tabs(depth) + "{" + eol_ + lines + Tabs(depth) + "}" +
+         eol_;
+}
+
+void Writer::Entity(const MapEntity& entity) {
+  const EntityLayout& layout = entity.layout;
+  for (const SourcePlace& cut : entity.Cuts()) patches_.push_back(Cut(cut.keyAt, cut.valueEnd));
+  auto pairAt = [&entity](std::size_t i) -> const KeyValue& { return entity.Key(i); };
+  std::string pairs = Pairs(entity.KeyCount(), pairAt, layout.depth + 1);
+  std::string connections = Connections(entity, layout.depth + 2);
   if (!connections.empty() && !layout.hasConnections) {
-    pairs += Tabs(layout.depth + 1) + "connections" + eol_ + Tabs(layout.depth + 1) + "{" + eol_ +
-             connections + Tabs(layout.depth + 1) + "}" + eol_;
+    pairs += ConnectionsBlock(layout.depth + 1, connections);
     connections.clear();
   }
   if (!pairs.empty()) patches_.push_back({layout.pairsEnd, layout.pairsEnd, std::move(pairs)});
@@ -107,37 +130,24 @@ void Writer::Entity(const MapEntity& entity) {
   }
 }
 
-// A created entity, written whole: its id and class from its fields unless
-// pairs give them.
-void Writer::NewEntity(const MapEntity& entity, std::string& out) const {
+// A created entity, written whole (none of its pairs stands in the source):
+// its id and class from its fields unless pairs give them.
+void Writer::NewEntity(const MapEntity& entity, std::string& out) {
   out += "entity" + eol_ + "{" + eol_;
   if (entity.FindKey("id") == nullptr) out += PairLine(1, "id", std::to_string(entity.id));
   if (entity.FindKey("classname") == nullptr) out += PairLine(1, "classname", entity.classname);
-  for (std::size_t i = 0; i < entity.KeyCount(); ++i) {
-    out += PairLine(1, entity.Key(i).key, entity.Key(i).value);
-  }
-  if (entity.ConnectionCount() > 0) {
-    out += "\tconnections" + eol_ + "\t{" + eol_;
-    for (std::size_t i = 0; i < entity.ConnectionCount(); ++i) {
-      const Connection& connection = entity.GetConnection(i);
-      out += PairLine(2, connection.output, ConnectionValue(connection));
-    }
-    out += "\t}" + eol_;
-  }
+  auto pairAt = [&entity](std::size_t i) -> const KeyValue& { return entity.Key(i); };
+  out += Pairs(entity.KeyCount(), pairAt, 1);
+  std::string connections = Connections(entity, 2);
+  if (!connections.empty()) out += ConnectionsBlock(1, connections);
   out += "}" + eol_;
 }
 
 TextBuffer Writer::Write() {
   // The world block.
-  std::string worldPairs;
-  for (std::size_t i = 0; i < document_.WorldKeyCount(); ++i) {
-    const KeyValue& pair = document_.WorldKey(i);
-    if (!pair.place.read) {
-      worldPairs += PairLine(document_.layout.worldDepth + 1, pair.key, pair.value);
-    } else if (pair.place.edited) {
-      Rewrite(pair.place, pair.value);
-    }
-  }
+  auto worldPairAt = [this](std::size_t i) -> const KeyValue& { return document_.WorldKey(i); };
+  std::string worldPairs =
+      Pairs(document_.WorldKeyCount(), worldPairAt, document_.layout.worldDepth + 1);
   if (!worldPairs.empty()) {
     if (document_.layout.hasWorld) {
       patches_.push_back(

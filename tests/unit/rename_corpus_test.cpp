@@ -16,52 +16,16 @@
 #include "map/map_parser.h"
 #include "map/map_writer.h"
 #include "map/rename.h"
+#include "rename_model.h"
 
 namespace mapwright::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-bool Number(const std::string& text) {
-  std::size_t i = text.find_first_not_of("+-") == 1 ? 1 : 0;
-  std::size_t dot = text.find('.');
-  std::string whole = text.substr(i, dot == std::string::npos ? std::string::npos : dot - i);
-  std::string fraction = dot == std::string::npos ? "1" : text.substr(dot + 1);
-  auto digits = [](const std::string& s) {
-    return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
-  };
-  return digits(whole) && digits(fraction);
-}
-
-std::vector<std::string> SplitAll(const std::string& text, char separator) {
-  std::vector<std::string> fields{""};
-  for (char c : text) {
-    if (c == separator) {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
-    }
-  }
-  return fields;
-}
-
-// The parameter of "input,parameter...,delay,times" or its ESC form.
 std::string ParameterOf(const std::string& parameters, char separator) {
-  std::vector<std::string> fields = SplitAll(parameters, separator);
-  if (fields.size() < 2) return "";
-  if (separator == ',' && fields.size() >= 4) {
-    std::string joined;
-    for (std::size_t i = 1; i + 2 < fields.size(); ++i) joined += (i > 1 ? "," : "") + fields[i];
-    return joined;
-  }
-  return fields[1];
+  auto [begin, end] = ParameterSpan(parameters, separator);
+  return parameters.substr(begin, end - begin);
 }
 
 struct Texts {
@@ -96,17 +60,15 @@ Texts Model(const MapDocument& before, const std::string& suffix) {
     const MapEntity& entity = before.Entity(i);
     if (named(texts.names[i])) texts.names[i] += suffix;
     for (std::size_t k = 0; k < entity.KeyCount(); ++k, ++value) {
-      std::string key = Lower(entity.Key(k).key);
       std::string& text = texts.values[value];
-      if (!named(text) || key == "classname" || key == "id") continue;
-      if (key == "targetname" || !Number(text)) text += suffix;
+      if (named(text) && ValueFollows(entity.Key(k).key, text)) text += suffix;
     }
   }
   for (std::string& target : texts.targets) {
     if (named(target)) target += suffix;
   }
   for (std::string& parameter : texts.parameters) {
-    if (named(parameter) && !Number(parameter)) parameter += suffix;
+    if (named(parameter) && !PlainNumber(parameter)) parameter += suffix;
   }
   return texts;
 }
