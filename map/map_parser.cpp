@@ -441,8 +441,10 @@ void MapParser::HandlePair(const TokenView& key, const TokenView& value) {
       if (currentEntity_ != nullptr) currentEntity_->layout.pairsEnd = LineAfter(valueEnd);
       break;
     case ParseState::kConnections:
-      HandleConnectionPair(TextOf(key), TextOf(value), place);
+      // Before the pair: a pair that is no output is reported, and the report
+      // may parse the document anew.
       if (currentEntity_ != nullptr) currentEntity_->layout.connectionsEnd = LineAfter(valueEnd);
+      HandleConnectionPair(TextOf(key), TextOf(value), place);
       break;
     case ParseState::kWorld:
       document_.AddWorldKey(TextOf(key), TextOf(value), place);
