@@ -180,9 +180,15 @@ class Session {
     if (depth >= 2) return;
     host_.SetGlobal("VMFParseFailure",
                     FakeValue::Function([this, depth](const std::vector<FakeValue>&) {
+                      // A callback that parses again is called again: Lua
+                      // bounds such nesting, and so does this.
+                      if (callbacksRunning_ >= kMostNestedCallbacks)
+                        return std::vector<FakeValue>{};
+                      ++callbacksRunning_;
                       for (int steps = input_.Byte() % 4; steps > 0 && !input_.Done(); --steps) {
                         Step(depth + 1);
                       }
+                      --callbacksRunning_;
                       return std::vector<FakeValue>{};
                     }));
   }
@@ -191,6 +197,8 @@ class Session {
   Input& input_;
   std::vector<FakeValue> values_;
   int collectIn_ = -1;  // host calls until the next collection; none when negative
+  static constexpr int kMostNestedCallbacks = 8;
+  int callbacksRunning_ = 0;
 };
 
 }  // namespace
