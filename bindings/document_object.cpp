@@ -217,8 +217,8 @@ int DocumentFindNextByClass(ScriptHost& host) {
 int DocumentText(ScriptHost& host) {
   DocumentObject* owner = FindDocument(host.GetUserDataArg(1));
   if (owner == nullptr) return 0;
-  TextBuffer text = WriteMap(owner->document);
-  host.PushString(text.c_str());
+  std::shared_ptr<const TextBuffer> text = WriteMap(owner->document);
+  host.PushString(text->c_str());
   return 1;
 }
 

@@ -141,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   mapwright::ParseMap(document, terminated, &reports);
   Snapshot parsed = Take(document);
   // An unchanged document writes its text back.
-  Check(mapwright::WriteMap(document).view() == terminated);
+  Check(mapwright::WriteMap(document)->view() == terminated);
 
   // Damage never ends the parse: without strings and comments to swallow it,
   // an entity after any text is read.
@@ -170,7 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (reports.clean) {
     // A clean text, renamed and written, reads back as the renamed document.
     MapDocument again;
-    mapwright::ParseMap(again, mapwright::WriteMap(document).c_str(), nullptr);
+    mapwright::ParseMap(again, mapwright::WriteMap(document)->c_str(), nullptr);
     Check(Take(again) == once);
   }
   mapwright::RenameEntities(document, secondSuffix);

@@ -76,6 +76,7 @@ class MapDocument {
   std::string_view Source() const {
     return source_ != nullptr ? source_->view() : std::string_view();
   }
+  const std::shared_ptr<const TextBuffer>& SourceBuffer() const { return source_; }
   DocumentLayout layout;
 
   TextPool& Texts() { return texts_; }

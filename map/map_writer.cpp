@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,12 +10,15 @@
 namespace mapwright {
 namespace {
 
-// A change to the source: bytes [begin, end) replaced by text. Insertions
-// are empty ranges; at one place they keep the order they were made in.
+// A change to the source: bytes [begin, end) replaced by text, in quotes
+// when quoted. Insertions are empty ranges; at one place they keep the order
+// they were made in. The text is a value of the document or one of the
+// writer's own.
 struct Patch {
   std::size_t begin;
   std::size_t end;
-  std::string text;
+  std::string_view text;
+  bool quoted = false;
 };
 
 class Writer {
@@ -22,7 +26,7 @@ class Writer {
   explicit Writer(const MapDocument& document)
       : document_(document), source_(document.Source()), eol_(document.layout.lineEnding) {}
 
-  TextBuffer Write();
+  std::shared_ptr<const TextBuffer> Write();
 
  private:
   void Entity(const MapEntity& entity);
@@ -43,10 +47,16 @@ class Writer {
   Patch Cut(std::size_t at, std::size_t end) const;
   void Rewrite(const SourcePlace& place, std::string_view value);
 
+  // A patch of new text, which the writer keeps.
+  void Insert(std::size_t at, std::string text) {
+    patches_.push_back({at, at, texts_.emplace_back(std::move(text))});
+  }
+
   const MapDocument& document_;
   std::string_view source_;
   const std::string& eol_;
   std::vector<Patch> patches_;
+  std::deque<std::string> texts_;
 };
 
 std::string Writer::PairLine(int depth, std::string_view key, std::string_view value) const {
@@ -77,9 +87,7 @@ Patch Writer::Cut(std::size_t at, std::size_t end) const {
 }
 
 void Writer::Rewrite(const SourcePlace& place, std::string_view value) {
-  std::string text = "\"";
-  text.append(value).append(1, '"');
-  patches_.push_back({place.valueAt, place.valueEnd, std::move(text)});
+  patches_.push_back({place.valueAt, place.valueEnd, value, true});
 }
 
 template <typename PairAt>
@@ -103,7 +111,7 @@ std::string Writer::Connections(const MapEntity& entity, int depth) {
     if (!connection.place.read) {
       lines += PairLine(depth, connection.output, ConnectionValue(connection));
     } else if (connection.place.edited) {
-      Rewrite(connection.place, ConnectionValue(connection));
+      Rewrite(connection.place, texts_.emplace_back(ConnectionValue(connection)));
     }
   }
   return lines;
@@ -124,10 +132,8 @@ void Writer::Entity(const MapEntity& entity) {
     pairs += ConnectionsBlock(layout.depth + 1, connections);
     connections.clear();
   }
-  if (!pairs.empty()) patches_.push_back({layout.pairsEnd, layout.pairsEnd, std::move(pairs)});
-  if (!connections.empty()) {
-    patches_.push_back({layout.connectionsEnd, layout.connectionsEnd, std::move(connections)});
-  }
+  if (!pairs.empty()) Insert(layout.pairsEnd, std::move(pairs));
+  if (!connections.empty()) Insert(layout.connectionsEnd, std::move(connections));
 }
 
 // A created entity, written whole (none of its pairs stands in the source):
@@ -143,18 +149,16 @@ void Writer::NewEntity(const MapEntity& entity, std::string& out) {
   out += "}" + eol_;
 }
 
-TextBuffer Writer::Write() {
+std::shared_ptr<const TextBuffer> Writer::Write() {
   // The world block.
   auto worldPairAt = [this](std::size_t i) -> const KeyValue& { return document_.WorldKey(i); };
   std::string worldPairs =
       Pairs(document_.WorldKeyCount(), worldPairAt, document_.layout.worldDepth + 1);
   if (!worldPairs.empty()) {
     if (document_.layout.hasWorld) {
-      patches_.push_back(
-          {document_.layout.worldPairsEnd, document_.layout.worldPairsEnd, std::move(worldPairs)});
+      Insert(document_.layout.worldPairsEnd, std::move(worldPairs));
     } else {
-      std::string block = "world" + eol_ + "{" + eol_ + worldPairs + "}" + eol_;
-      patches_.push_back({document_.layout.entitiesEnd, document_.layout.entitiesEnd, block});
+      Insert(document_.layout.entitiesEnd, "world" + eol_ + "{" + eol_ + worldPairs + "}" + eol_);
     }
   }
 
@@ -179,24 +183,32 @@ TextBuffer Writer::Write() {
   if (!created.empty()) {
     std::size_t at = document_.layout.entitiesEnd;
     if (at > 0 && source_[at - 1] != '\n') created.insert(0, eol_);
-    patches_.push_back({at, at, std::move(created)});
+    Insert(at, std::move(created));
   }
 
-  // Patches inside a cut-out block go with it.
-  std::stable_sort(patches_.begin(), patches_.end(), [](const Patch& a, const Patch& b) {
+  if (patches_.empty()) {
+    if (document_.SourceBuffer() != nullptr) return document_.SourceBuffer();
+    return std::make_shared<TextBuffer>(0);
+  }
+  // Patches inside a cut-out block go with it. Those of edited values come
+  // in order already.
+  auto before = [](const Patch& a, const Patch& b) {
     return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
-  });
+  };
+  if (!std::is_sorted(patches_.begin(), patches_.end(), before)) {
+    std::stable_sort(patches_.begin(), patches_.end(), before);
+  }
   // Measured first, then written once into a buffer of the exact size.
   std::size_t size = 0;
   std::size_t cursor = 0;
   for (const Patch& patch : patches_) {
     if (patch.begin < cursor) continue;  // inside a cut already made
-    size += patch.begin - cursor + patch.text.size();
+    size += patch.begin - cursor + patch.text.size() + (patch.quoted ? 2 : 0);
     cursor = patch.end;
   }
   size += source_.size() - cursor;
-  TextBuffer out(size);
-  char* to = out.data();
+  auto out = std::make_shared<TextBuffer>(size);
+  char* to = out->data();
   auto put = [&to](std::string_view bytes) {
     if (!bytes.empty()) std::memcpy(to, bytes.data(), bytes.size());
     to += bytes.size();
@@ -205,7 +217,9 @@ TextBuffer Writer::Write() {
   for (const Patch& patch : patches_) {
     if (patch.begin < cursor) continue;
     put(source_.substr(cursor, patch.begin - cursor));
+    if (patch.quoted) put("\"");
     put(patch.text);
+    if (patch.quoted) put("\"");
     cursor = patch.end;
   }
   put(source_.substr(cursor));
@@ -214,7 +228,7 @@ TextBuffer Writer::Write() {
 
 }  // namespace
 
-TextBuffer WriteMap(const MapDocument& document) {
+std::shared_ptr<const TextBuffer> WriteMap(const MapDocument& document) {
   return Writer(document).Write();
 }
 

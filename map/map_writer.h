@@ -3,6 +3,8 @@
 #ifndef MAPWRIGHT_MAP_MAP_WRITER_H
 #define MAPWRIGHT_MAP_MAP_WRITER_H
 
+#include <memory>
+
 #include "map/map_document.h"
 #include "map/text_buffer.h"
 
@@ -13,8 +15,8 @@ namespace mapwright {
 // written in the source's own style (its first line ending, tabs by depth,
 // "key" "value"). Byte for byte the source when nothing changed. A value is
 // written as it is: a quote or line break in it is not escaped, the format
-// has no way to.
-TextBuffer WriteMap(const MapDocument& document);
+// has no way to. An unchanged document gives its source itself.
+std::shared_ptr<const TextBuffer> WriteMap(const MapDocument& document);
 
 }  // namespace mapwright
 

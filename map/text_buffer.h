@@ -1,6 +1,8 @@
 // A buffer for a whole map text, terminated. A large one is given huge pages
 // where the system offers them: touching a fresh 200 MB buffer page by page
-// costs more than copying the text into it.
+// costs more than copying the text into it. The last large buffer freed is
+// kept for the next one of about its size (a re-parse, the next Text()), as
+// the kernel would zero a fresh one again.
 #ifndef MAPWRIGHT_MAP_TEXT_BUFFER_H
 #define MAPWRIGHT_MAP_TEXT_BUFFER_H
 
@@ -29,6 +31,9 @@ class TextBuffer {
   std::size_t size_;
   std::size_t mapped_;  // bytes mapped from the system; 0 when allocated
 };
+
+// Gives the kept buffer back to the system.
+void ReleaseSpareTextBuffer();
 
 }  // namespace mapwright
 

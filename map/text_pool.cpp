@@ -39,15 +39,26 @@ const char* TextPool::Concat(std::string_view head, std::string_view tail) {
 }
 
 const char* TextPool::Intern(std::string_view text) {
+  if (text.empty()) return "";
+  std::size_t slot = (text.size() * 31 + static_cast<unsigned char>(text.front()) * 7 +
+                      static_cast<unsigned char>(text.back())) %
+                     recent_.size();
+  if (recent_[slot] == text) return recent_[slot].data();
   auto found = interned_.find(text);
-  if (found != interned_.end()) return found->second;
-  const char* stored = Store(text);
-  interned_.emplace(std::string_view(stored, text.size()), stored);
+  const char* stored;
+  if (found != interned_.end()) {
+    stored = found->second;
+  } else {
+    stored = Store(text);
+    interned_.emplace(std::string_view(stored, text.size()), stored);
+  }
+  recent_[slot] = std::string_view(stored, text.size());
   return stored;
 }
 
 void TextPool::Clear() {
   interned_.clear();
+  recent_.fill({});
   blocks_.clear();
   free_ = nullptr;
   freeSize_ = 0;

@@ -2,6 +2,7 @@
 // module's code; gmod_open binds it to the host and gmod_close unbinds it.
 #include "bindings/host_pointer.h"
 #include "bindings/registration.h"
+#include "map/text_buffer.h"
 #include "mapwright/script_host.h"
 
 MAPWRIGHT_EXPORT int gmod_open(ScriptHost* host) {
@@ -18,5 +19,6 @@ MAPWRIGHT_EXPORT int gmod_open(ScriptHost* host) {
 
 MAPWRIGHT_EXPORT int gmod_close() {
   mapwright::SetHostPointer(nullptr);
+  mapwright::ReleaseSpareTextBuffer();
   return 0;
 }

@@ -27,10 +27,6 @@ void TokenReader::SkipWhitespace() {
   SkipWhitespaceInPlace();
 }
 
-void TokenReader::SkipWhitespaceInPlace() {
-  while (HasClass(*cursor_, kWhitespace)) ++cursor_;
-}
-
 TokenType TokenReader::ReadToken(char* buffer, int limit) {
   SkipWhitespace();
   if (cursor_ == end_) {
@@ -51,14 +47,6 @@ void TokenReader::ReadQuotedString(char* buffer, int limit) {
   CopyOut(ReadQuotedStringInPlace(limit), buffer);
 }
 
-TokenView TokenReader::ReadTokenInPlace(int limit) {
-  SkipWhitespaceInPlace();
-  if (cursor_ == end_) return Token(TOKEN_EOF, end_, 0);
-  char first = NextChar();
-  if (first == '"') return ReadQuotedStringInPlace(limit);
-  return ReadUnquotedInPlace(first, limit);
-}
-
 TokenView TokenReader::ReadUnquotedInPlace(char first, int limit) {
   if (HasClass(first, kOperator)) return Token(TOKEN_OPERATOR, cursor_ - 1, 1);
   if (first == '/' && Peek() == '/') return ReadLineComment(limit);
@@ -67,17 +55,10 @@ TokenView TokenReader::ReadUnquotedInPlace(char first, int limit) {
   return ReadIdentifier(limit);
 }
 
-// At most limit - 2 characters are kept; a longer string is skipped up to and
-// including its closing quotation mark. The end of the text ends a string.
-TokenView TokenReader::ReadQuotedStringInPlace(int limit) {
-  const char* start = cursor_;
-  const std::size_t room = static_cast<std::size_t>(std::max(limit - 2, 0));
+// A string with no closing quotation mark within the room: cut at the room,
+// or ended by the end of the text.
+TokenView TokenReader::ReadLongString(const char* start, std::size_t room) {
   const std::size_t left = static_cast<std::size_t>(end_ - start);
-  const void* close = std::memchr(start, '"', std::min(left, room + 1));
-  if (close != nullptr) {
-    cursor_ = static_cast<const char*>(close) + 1;
-    return Token(TOKEN_STRING, start, static_cast<const char*>(close) - start);
-  }
   if (left <= room) {
     cursor_ = end_;
     return Token(TOKEN_STRING, start, end_ - start);

@@ -8,9 +8,13 @@
 #ifndef MAPWRIGHT_TOKENIZER_TOKEN_READER_H
 #define MAPWRIGHT_TOKENIZER_TOKEN_READER_H
 
+#include <algorithm>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
+#include "tokenizer/char_class.h"
 #include "tokenizer/token_type.h"
 
 namespace mapwright {
@@ -45,11 +49,14 @@ class TokenReader {
 
   // The token ReadToken would read, with its text left in place. Calls no
   // virtual operation.
-  TokenView ReadTokenInPlace(int limit);
-  TokenView ReadQuotedStringInPlace(int limit);
+  inline TokenView ReadTokenInPlace(int limit);
+  inline TokenView ReadQuotedStringInPlace(int limit);
 
  private:
-  void SkipWhitespaceInPlace();
+  void SkipWhitespaceInPlace() {
+    while (HasClass(*cursor_, kWhitespace)) ++cursor_;
+  }
+  TokenView ReadLongString(const char* start, std::size_t room);
   TokenView ReadUnquotedInPlace(char first, int limit);
   TokenView ReadLineComment(int limit);
   TokenView ReadBlockComment(int limit);
@@ -62,6 +69,43 @@ class TokenReader {
 
 // The reader as the parser and the script object use it: final, so that calls
 // on it need no virtual dispatch, and with the in-place scan open to callers.
+// The first quotation mark in [from, stop), or null. Most quoted texts of a
+// map are short: their first 64 bytes are searched eight at a time, inline.
+inline const char* FindQuote(const char* from, const char* stop) {
+  if constexpr (std::endian::native == std::endian::little) {
+    const char* shortStop = stop - from > 64 ? from + 64 : stop;
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    for (; shortStop - from >= 8; from += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, from, 8);
+      word ^= kOnes * '"';  // a quotation mark becomes a zero byte
+      std::uint64_t zeros = (word - kOnes) & ~word & (kOnes * 0x80);
+      if (zeros != 0) return from + std::countr_zero(zeros) / 8;
+    }
+  }
+  return static_cast<const char*>(std::memchr(from, '"', static_cast<std::size_t>(stop - from)));
+}
+
+inline TokenView TokenReader::ReadTokenInPlace(int limit) {
+  SkipWhitespaceInPlace();
+  if (cursor_ == end_) return {end_, 0, TOKEN_EOF};
+  char first = NextChar();
+  if (first == '"') return ReadQuotedStringInPlace(limit);
+  return ReadUnquotedInPlace(first, limit);
+}
+
+// At most limit - 2 characters are kept; a longer string is skipped up to and
+// including its closing quotation mark. The end of the text ends a string.
+inline TokenView TokenReader::ReadQuotedStringInPlace(int limit) {
+  const char* start = cursor_;
+  const std::size_t room = static_cast<std::size_t>(std::max(limit - 2, 0));
+  const std::size_t left = static_cast<std::size_t>(end_ - start);
+  const char* close = FindQuote(start, start + std::min(left, room + 1));
+  if (close == nullptr) return ReadLongString(start, room);
+  cursor_ = close + 1;
+  return {start, static_cast<int>(close - start), TOKEN_STRING};
+}
+
 class InPlaceTokenReader final : public TokenReader {
  public:
   using TokenReader::ReadTokenInPlace;

@@ -70,7 +70,7 @@ class MapWriter : public ::testing::Test {
   // Not for entities made or given names by AddKey: read back, their fields
   // come from their pairs.
   std::string Written(bool readsBack = true) {
-    std::string text = std::string(WriteMap(document).view());
+    std::string text = std::string(WriteMap(document)->view());
     MapDocument again;
     ParseMap(again, text.c_str(), nullptr);
     if (readsBack) {
@@ -91,12 +91,12 @@ class MapWriter : public ::testing::Test {
 };
 
 TEST_F(MapWriter, AnUnchangedDocumentIsItsSourceByteForByte) {
-  EXPECT_EQ(std::string(WriteMap(document).view()), kMap);
+  EXPECT_EQ(std::string(WriteMap(document)->view()), kMap);
   std::string longValue = "entity\n{\n\"k\" \"" + std::string(3000, 'x') + "\"\n}\n";
   ParseMap(document, longValue.c_str(), nullptr);
-  EXPECT_EQ(std::string(WriteMap(document).view()), longValue);
+  EXPECT_EQ(std::string(WriteMap(document)->view()), longValue);
   MapDocument empty;
-  EXPECT_EQ(std::string(WriteMap(empty).view()), "");
+  EXPECT_EQ(std::string(WriteMap(empty)->view()), "");
 }
 
 TEST_F(MapWriter, SetKeyChangesThatLineOnly) {
@@ -200,7 +200,7 @@ TEST_F(MapWriter, RenameChangesOnlyTheRenamedTexts) {
 
 TEST_F(MapWriter, AValueIsWrittenAsItIs) {
   Named("lamp").SetKey("message", "say \"hi\"");
-  EXPECT_NE(WriteMap(document).view().find("\"message\" \"say \"hi\"\""), std::string::npos);
+  EXPECT_NE(WriteMap(document)->view().find("\"message\" \"say \"hi\"\""), std::string::npos);
 }
 
 }  // namespace

@@ -155,7 +155,7 @@ TEST(RenameCorpus, EveryMapIsWrittenBackByteForByte) {
     std::string text = Read(path);
     MapDocument document;
     ParseMap(document, text.c_str(), nullptr);
-    EXPECT_TRUE(std::string(WriteMap(document).view()) == text) << path.filename();
+    EXPECT_TRUE(std::string(WriteMap(document)->view()) == text) << path.filename();
   }
   if (CorpusMaps().empty()) GTEST_SKIP() << "corpus absent: only the bundled examples were written";
 }
