@@ -1,10 +1,11 @@
 #include "map/text_buffer.h"
 
-#include <mutex>
 #include <new>
 
 #if defined(__linux__)
 #include <sys/mman.h>
+
+#include <mutex>
 #endif
 
 namespace mapwright {
