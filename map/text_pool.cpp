@@ -40,9 +40,11 @@ const char* TextPool::Concat(std::string_view head, std::string_view tail) {
 
 const char* TextPool::Intern(std::string_view text) {
   if (text.empty()) return "";
-  std::size_t slot = (text.size() * 31 + static_cast<unsigned char>(text.front()) * 7 +
-                      static_cast<unsigned char>(text.back())) %
-                     recent_.size();
+  std::size_t slot = text.size();
+  for (char c : {text.front(), text[text.size() / 2], text.back()}) {
+    slot = slot * 131 + static_cast<unsigned char>(c);
+  }
+  slot = (slot ^ slot >> 10) % recent_.size();
   if (recent_[slot] == text) return recent_[slot].data();
   auto found = interned_.find(text);
   const char* stored;

@@ -28,9 +28,9 @@ class TextPool {
 
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::unordered_map<std::string_view, const char*> interned_;
-  // The last interned text by its length and first and last bytes: keys
-  // repeat, and most are found here without hashing them whole.
-  std::array<std::string_view, 256> recent_{};
+  // The last interned text by its length and first, middle and last bytes:
+  // keys repeat, and most are found here without hashing them whole.
+  std::array<std::string_view, 1024> recent_{};
   char* free_ = nullptr;
   std::size_t freeSize_ = 0;
 };
