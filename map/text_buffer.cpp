@@ -50,6 +50,11 @@ void GiveBack(void* memory, std::size_t length) {
   }
   void* old = spare.memory;
   std::size_t oldLength = spare.length;
+#if defined(MADV_FREE)
+  // Its pages stay until the system needs them: a spare costs no memory that
+  // anything else wants.
+  static_cast<void>(madvise(memory, length, MADV_FREE));
+#endif
   spare.memory = memory;
   spare.length = length;
   hold.unlock();

@@ -25,6 +25,8 @@ class TextBuffer {
   const char* c_str() const { return data_; }
   std::size_t size() const { return size_; }
   std::string_view view() const { return {data_, size_}; }
+  // The bytes the buffer holds: at least size() + 1.
+  std::size_t capacity() const { return mapped_ != 0 ? mapped_ : size_ + 1; }
 
  private:
   char* data_;
