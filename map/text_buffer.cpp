@@ -21,9 +21,10 @@ struct Spare {
   void* memory = nullptr;
   std::size_t length = 0;
 };
+// Never destroyed: a buffer may be freed while the process exits.
 Spare& TheSpare() {
-  static Spare spare;
-  return spare;
+  static Spare* const spare = new Spare;
+  return *spare;
 }
 
 // The spare, when it fits length; length becomes its own.
