@@ -5,7 +5,8 @@
 #if defined(__linux__)
 #include <sys/mman.h>
 
-#include <mutex>
+#include <atomic>
+#include <utility>
 #endif
 
 namespace mapwright {
@@ -15,51 +16,49 @@ namespace {
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 // The spare mapping, taken by a buffer that fits it without wasting more
-// than the half of it.
+// than the half of it. Plain data behind a spin lock: nothing to destroy,
+// as a buffer may be freed while the process exits.
 struct Spare {
-  std::mutex lock;
-  void* memory = nullptr;
-  std::size_t length = 0;
+  void* memory;
+  std::size_t length;
 };
-// Never destroyed: a buffer may be freed while the process exits.
-Spare& TheSpare() {
-  static Spare* const spare = new Spare;
-  return *spare;
-}
+constinit Spare theSpare{nullptr, 0};
+constinit std::atomic_flag spareBusy = ATOMIC_FLAG_INIT;
+
+class SpareLock {
+ public:
+  SpareLock() {
+    while (spareBusy.test_and_set(std::memory_order_acquire)) {
+    }
+  }
+  ~SpareLock() { spareBusy.clear(std::memory_order_release); }
+  SpareLock(const SpareLock&) = delete;
+  SpareLock& operator=(const SpareLock&) = delete;
+};
 
 // The spare, when it fits length; length becomes its own.
 void* TakeSpare(std::size_t& length) {
-  Spare& spare = TheSpare();
-  std::lock_guard<std::mutex> hold(spare.lock);
-  if (spare.memory == nullptr || spare.length < length || spare.length / 2 > length) {
+  SpareLock hold;
+  if (theSpare.memory == nullptr || theSpare.length < length || theSpare.length / 2 > length) {
     return nullptr;
   }
-  void* memory = spare.memory;
-  length = spare.length;
-  spare.memory = nullptr;
-  return memory;
+  length = theSpare.length;
+  return std::exchange(theSpare.memory, nullptr);
 }
 
 // Keeps the larger of the spare and this mapping; unmaps the other.
 void GiveBack(void* memory, std::size_t length) {
-  Spare& spare = TheSpare();
-  std::unique_lock<std::mutex> hold(spare.lock);
-  if (spare.memory != nullptr && spare.length >= length) {
-    hold.unlock();
-    munmap(memory, length);
-    return;
-  }
-  void* old = spare.memory;
-  std::size_t oldLength = spare.length;
 #if defined(MADV_FREE)
-  // Its pages stay until the system needs them: a spare costs no memory that
-  // anything else wants.
+  // While it waits, its pages stay until the system needs them: a spare
+  // costs no memory that anything else wants.
   static_cast<void>(madvise(memory, length, MADV_FREE));
 #endif
-  spare.memory = memory;
-  spare.length = length;
-  hold.unlock();
-  if (old != nullptr) munmap(old, oldLength);
+  Spare unmap{memory, length};
+  {
+    SpareLock hold;
+    if (theSpare.memory == nullptr || theSpare.length < length) std::swap(unmap, theSpare);
+  }
+  if (unmap.memory != nullptr) munmap(unmap.memory, unmap.length);
 }
 #endif
 
@@ -107,10 +106,12 @@ TextBuffer::~TextBuffer() {
 
 void ReleaseSpareTextBuffer() {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-  Spare& spare = TheSpare();
-  std::lock_guard<std::mutex> hold(spare.lock);
-  if (spare.memory != nullptr) munmap(spare.memory, spare.length);
-  spare.memory = nullptr;
+  Spare unmap{nullptr, 0};
+  {
+    SpareLock hold;
+    std::swap(unmap, theSpare);
+  }
+  if (unmap.memory != nullptr) munmap(unmap.memory, unmap.length);
 #endif
 }
 
