@@ -90,7 +90,7 @@ class MapParser {
       : document_(document),
         base_(text),
         end_(text + size),
-        reader_(text),
+        reader_(text, size),
         reporter_(reporter),
         counted_(text) {}
 

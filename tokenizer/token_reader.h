@@ -42,6 +42,8 @@ class TokenReader {
 
  protected:
   ~TokenReader() = default;
+  // For a text measured already: text[length] is its terminator.
+  TokenReader(const char* text, std::size_t length) : cursor_(text), end_(text + length) {}
 
   char NextChar() { return *cursor_++; }
   char Peek() const { return *cursor_; }
@@ -109,7 +111,10 @@ inline TokenView TokenReader::ReadQuotedStringInPlace(int limit) {
 class InPlaceTokenReader final : public TokenReader {
  public:
   using TokenReader::ReadTokenInPlace;
-  using TokenReader::TokenReader;
+  explicit InPlaceTokenReader(const char* text) : TokenReader(text) {}
+  // A text whose length the caller measured, and which it keeps terminated:
+  // text[length] must be '\0' (a whole map is not measured twice).
+  InPlaceTokenReader(const char* text, std::size_t length) : TokenReader(text, length) {}
 };
 
 }  // namespace mapwright
