@@ -24,13 +24,6 @@ void MapDocument::AddWorldKey(std::string_view key, std::string_view value,
   worldKeys_.push_back({texts_.Intern(key), texts_.Store(value), place});
 }
 
-const KeyValue* MapDocument::FindWorldKey(std::string_view key) const {
-  for (const KeyValue& pair : worldKeys_) {
-    if (key == pair.key) return &pair;
-  }
-  return nullptr;
-}
-
 void MapDocument::SetWorldKey(std::string_view key, std::string_view value) {
   SetPairs(worldKeys_, texts_, key, value);
 }
@@ -64,18 +57,11 @@ bool MatchesPattern(std::string_view text, std::string_view pattern) {
   return SameName(text, pattern);
 }
 
-std::optional<std::size_t> MapDocument::FindNextByName(std::string_view pattern,
-                                                       std::size_t start) const {
+std::optional<std::size_t> MapDocument::FindNext(const char* MapEntity::*field,
+                                                 std::string_view pattern,
+                                                 std::size_t start) const {
   for (std::size_t i = start; i < order_.size(); ++i) {
-    if (MatchesPattern(order_[i]->targetname, pattern)) return i;
-  }
-  return std::nullopt;
-}
-
-std::optional<std::size_t> MapDocument::FindNextByClass(std::string_view pattern,
-                                                        std::size_t start) const {
-  for (std::size_t i = start; i < order_.size(); ++i) {
-    if (MatchesPattern(order_[i]->classname, pattern)) return i;
+    if (MatchesPattern(order_[i]->*field, pattern)) return i;
   }
   return std::nullopt;
 }

@@ -51,7 +51,8 @@ class MapDocument {
   void AddWorldKey(std::string_view key, std::string_view value, const SourcePlace& place = {});
   std::size_t WorldKeyCount() const { return worldKeys_.size(); }
   const KeyValue& WorldKey(std::size_t i) const { return worldKeys_[i]; }
-  const KeyValue* FindWorldKey(std::string_view key) const;
+  const std::vector<KeyValue>& WorldKeys() const { return worldKeys_; }
+  const KeyValue* FindWorldKey(std::string_view key) const { return FindPair(worldKeys_, key); }
   // As MapEntity::SetKey, on the world block.
   void SetWorldKey(std::string_view key, std::string_view value);
 
@@ -63,8 +64,12 @@ class MapDocument {
   // The index of the first entity at or after start whose name (class)
   // matches the pattern as the engine matches it: ASCII letters without
   // regard to case, and a '*' at the end matches any rest.
-  std::optional<std::size_t> FindNextByName(std::string_view pattern, std::size_t start) const;
-  std::optional<std::size_t> FindNextByClass(std::string_view pattern, std::size_t start) const;
+  std::optional<std::size_t> FindNextByName(std::string_view pattern, std::size_t start) const {
+    return FindNext(&MapEntity::targetname, pattern, start);
+  }
+  std::optional<std::size_t> FindNextByClass(std::string_view pattern, std::size_t start) const {
+    return FindNext(&MapEntity::classname, pattern, start);
+  }
 
   // Destroys every entity and world pair, and forgets the source.
   void Clear();
@@ -83,6 +88,9 @@ class MapDocument {
   const TextPool& Texts() const { return texts_; }
 
  private:
+  std::optional<std::size_t> FindNext(const char* MapEntity::*field, std::string_view pattern,
+                                      std::size_t start) const;
+
   TextPool texts_;
   std::shared_ptr<const TextBuffer> source_;
   std::deque<MapEntity> entities_;

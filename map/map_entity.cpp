@@ -76,8 +76,8 @@ void MapEntity::AddReadKey(std::string_view key, std::string_view value, const S
   FieldFollows(key, keys_.back().value);
 }
 
-const KeyValue* MapEntity::FindKey(std::string_view key) const {
-  for (const KeyValue& pair : keys_) {
+const KeyValue* FindPair(const std::vector<KeyValue>& pairs, std::string_view key) {
+  for (const KeyValue& pair : pairs) {
     if (key == pair.key) return &pair;
   }
   return nullptr;

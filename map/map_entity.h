@@ -78,6 +78,8 @@ struct EntityLayout {
   std::size_t connectionsEnd = 0;
 };
 
+// The first pair with exactly that key, or null.
+const KeyValue* FindPair(const std::vector<KeyValue>& pairs, std::string_view key);
 // Gives every pair with that key the value, or appends the pair when there is
 // none; the stored value.
 const char* SetPairs(std::vector<KeyValue>& pairs, TextPool& texts, std::string_view key,
@@ -107,8 +109,9 @@ class MapEntity {
   std::size_t KeyCount() const { return keys_.size(); }
   KeyValue& Key(std::size_t i) { return keys_[i]; }
   const KeyValue& Key(std::size_t i) const { return keys_[i]; }
+  const std::vector<KeyValue>& Keys() const { return keys_; }
   // The first pair with exactly that key, or null.
-  const KeyValue* FindKey(std::string_view key) const;
+  const KeyValue* FindKey(std::string_view key) const { return FindPair(keys_, key); }
   // Gives every pair with that key the value, or appends the pair when there
   // is none; the fields follow.
   void SetKey(std::string_view key, std::string_view value);

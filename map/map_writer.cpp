@@ -33,8 +33,7 @@ class Writer {
   void NewEntity(const MapEntity& entity, std::string& out);
   // Pairs: those read from the source and edited are rewritten in place, the
   // new ones come back as lines at depth.
-  template <typename PairAt>
-  std::string Pairs(std::size_t count, PairAt pairAt, int depth);
+  std::string Pairs(const std::vector<KeyValue>& pairs, int depth);
   // Connections likewise.
   std::string Connections(const MapEntity& entity, int depth);
   std::string ConnectionsBlock(int depth, const std::string& lines) const;
@@ -90,11 +89,9 @@ void Writer::Rewrite(const SourcePlace& place, std::string_view value) {
   patches_.push_back({place.valueAt, place.valueEnd, value, true});
 }
 
-template <typename PairAt>
-std::string Writer::Pairs(std::size_t count, PairAt pairAt, int depth) {
+std::string Writer::Pairs(const std::vector<KeyValue>& pairs, int depth) {
   std::string lines;
-  for (std::size_t i = 0; i < count; ++i) {
-    const KeyValue& pair = pairAt(i);
+  for (const KeyValue& pair : pairs) {
     if (!pair.place.read) {
       lines += PairLine(depth, pair.key, pair.value);
     } else if (pair.place.edited) {
@@ -125,8 +122,7 @@ std::string Writer::ConnectionsBlock(int depth, const std::string& lines) const 
 void Writer::Entity(const MapEntity& entity) {
   const EntityLayout& layout = entity.layout;
   for (const SourcePlace& cut : entity.Cuts()) patches_.push_back(Cut(cut.keyAt, cut.valueEnd));
-  auto pairAt = [&entity](std::size_t i) -> const KeyValue& { return entity.Key(i); };
-  std::string pairs = Pairs(entity.KeyCount(), pairAt, layout.depth + 1);
+  std::string pairs = Pairs(entity.Keys(), layout.depth + 1);
   std::string connections = Connections(entity, layout.depth + 2);
   if (!connections.empty() && !layout.hasConnections) {
     pairs += ConnectionsBlock(layout.depth + 1, connections);
@@ -142,8 +138,7 @@ void Writer::NewEntity(const MapEntity& entity, std::string& out) {
   out += "entity" + eol_ + "{" + eol_;
   if (entity.FindKey("id") == nullptr) out += PairLine(1, "id", std::to_string(entity.id));
   if (entity.FindKey("classname") == nullptr) out += PairLine(1, "classname", entity.classname);
-  auto pairAt = [&entity](std::size_t i) -> const KeyValue& { return entity.Key(i); };
-  out += Pairs(entity.KeyCount(), pairAt, 1);
+  out += Pairs(entity.Keys(), 1);
   std::string connections = Connections(entity, 2);
   if (!connections.empty()) out += ConnectionsBlock(1, connections);
   out += "}" + eol_;
@@ -151,9 +146,7 @@ void Writer::NewEntity(const MapEntity& entity, std::string& out) {
 
 std::shared_ptr<const TextBuffer> Writer::Write() {
   // The world block.
-  auto worldPairAt = [this](std::size_t i) -> const KeyValue& { return document_.WorldKey(i); };
-  std::string worldPairs =
-      Pairs(document_.WorldKeyCount(), worldPairAt, document_.layout.worldDepth + 1);
+  std::string worldPairs = Pairs(document_.WorldKeys(), document_.layout.worldDepth + 1);
   if (!worldPairs.empty()) {
     if (document_.layout.hasWorld) {
       Insert(document_.layout.worldPairsEnd, std::move(worldPairs));
