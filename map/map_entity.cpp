@@ -71,9 +71,9 @@ void MapEntity::AddKey(std::string_view key, std::string_view value) {
   keys_.push_back({texts_->Intern(key), texts_->Store(value)});
 }
 
-void MapEntity::AddReadKey(std::string_view key, std::string_view value, const SourcePlace& place) {
-  keys_.push_back({texts_->Intern(key), texts_->Store(value), place});
-  FieldFollows(key, keys_.back().value);
+void MapEntity::AddReadKeys(const std::vector<KeyValue>& pairs) {
+  keys_.insert(keys_.end(), pairs.begin(), pairs.end());  // exactly as many, when the first
+  for (const KeyValue& pair : pairs) FieldFollows(pair.key, pair.value);
 }
 
 const KeyValue* FindPair(const std::vector<KeyValue>& pairs, std::string_view key) {

@@ -103,9 +103,9 @@ class MapEntity {
   std::size_t Serial() const { return serial_; }
 
   void AddKey(std::string_view key, std::string_view value);
-  // A pair as the parser read it: the last name, class or id pair sets the
-  // field.
-  void AddReadKey(std::string_view key, std::string_view value, const SourcePlace& place);
+  // Pairs as the parser read them, their texts stored in the entity's pool:
+  // the last name, class or id pair sets the field.
+  void AddReadKeys(const std::vector<KeyValue>& pairs);
   std::size_t KeyCount() const { return keys_.size(); }
   KeyValue& Key(std::size_t i) { return keys_[i]; }
   const KeyValue& Key(std::size_t i) const { return keys_[i]; }

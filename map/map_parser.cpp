@@ -14,6 +14,7 @@ namespace mapwright {
 namespace {
 
 constexpr int kTokenLimit = 1023;
+constexpr int kStringRoom = kTokenLimit - 2;  // the longest quoted text the reader keeps whole
 // A text damaged all over (a binary file, say) is reported this often at
 // most; a last report says that more follows.
 constexpr int kMostSyntaxReports = 100;
@@ -104,6 +105,19 @@ class MapParser {
   };
 
   inline TokenView Next();
+  [[nodiscard]] bool PlainLines();
+  // Past spaces, tabs and line endings.
+  static const char* SkipBlanks(const char* p) {
+    while (HasClass(*p, kWhitespace)) ++p;
+    return p;
+  }
+  // Past the line ending that follows p after spaces and tabs; null when
+  // something else comes first.
+  static const char* PastLineEnd(const char* p) {
+    while (*p == ' ' || *p == '\t') ++p;
+    if (*p == '\r') ++p;
+    return *p == '\n' ? p + 1 : nullptr;
+  }
   // Tokens read ahead are given back last first.
   void PushBack(const TokenView& token) { pending_[pendingCount_++] = token; }
   // Reports a string or block comment that the end of the text cut off; call
@@ -131,6 +145,11 @@ class MapParser {
   void ReportOpenBlocks();
 
   void HandlePair(const TokenView& key, const TokenView& value);
+  void GivePairs() {
+    if (entityPairs_.empty()) return;
+    if (currentEntity_ != nullptr) currentEntity_->AddReadKeys(entityPairs_);
+    entityPairs_.clear();
+  }
   void HandleEntityPair(std::string_view key, std::string_view value, const SourcePlace& place);
   void HandleConnectionPair(std::string_view key, std::string_view value, const SourcePlace& place);
   std::size_t Offset(const char* where) const { return static_cast<std::size_t>(where - base_); }
@@ -152,7 +171,11 @@ class MapParser {
   ParseState state_ = ParseState::kNone;
   std::vector<Block> open_;
   MapEntity* currentEntity_ = nullptr;  // outlives its block, by design of the format's reader
-  bool topBlockHasEntity_ = false;      // the open top-level block holds an entity
+  // Pairs read for the current entity and not yet given to it: an entity
+  // then gets its list in one piece. Given before every report, as a report
+  // may run script code that looks at the entity.
+  std::vector<KeyValue> entityPairs_;
+  bool topBlockHasEntity_ = false;  // the open top-level block holds an entity
 
   TokenView pending_[3]{};
   int pendingCount_ = 0;
@@ -194,9 +217,56 @@ void MapParser::Run() {
   generation_ = document_.Generation();
   while (Step()) {
   }
+  if (!DocumentReplaced()) GivePairs();
+}
+
+// Most lines of a map are clean: one quoted pair, a block name or a brace,
+// alone on its line, where no damage can be. They are taken here without the
+// token reader, up to the first other line, which is left to Step.
+bool MapParser::PlainLines() {
+  const char* line = SkipBlanks(reader_.Cursor());
+  if (afterPair_ != nullptr) {
+    if (OnOneLine(afterPair_, line)) return true;  // the rest of a pair's line
+    afterPair_ = nullptr;
+  }
+  for (;;) {
+    const char* next;
+    if (*line == '"') {
+      const char* keyEnd = FindQuote(line + 1, end_);
+      if (keyEnd == nullptr || keyEnd[1] != ' ' || keyEnd[2] != '"') break;
+      const char* valueEnd = FindQuote(keyEnd + 3, end_);
+      if (valueEnd == nullptr || (next = PastLineEnd(valueEnd + 1)) == nullptr) break;
+      if (state_ != ParseState::kOther && state_ != ParseState::kNone) {
+        // Texts the reader would cut are left to it.
+        const auto keyLength = keyEnd - line - 1;
+        const auto valueLength = valueEnd - keyEnd - 3;
+        if (keyLength > kStringRoom || valueLength > kStringRoom) break;
+        HandlePair({line + 1, static_cast<int>(keyLength), TOKEN_STRING},
+                   {keyEnd + 3, static_cast<int>(valueLength), TOKEN_STRING});
+        if (DocumentReplaced()) return false;
+      }
+    } else if (*line == '}') {
+      if ((next = PastLineEnd(line + 1)) == nullptr) break;
+      if (!CloseBlock({line, 1, TOKEN_OPERATOR})) return false;
+    } else if (HasClass(*line, kWord) && !HasClass(*line, kDigit)) {
+      const char* nameEnd = line + 1;
+      while (HasClass(*nameEnd, kWord)) ++nameEnd;
+      if (nameEnd - line >= kTokenLimit || (*nameEnd != '\r' && *nameEnd != '\n')) break;
+      const char* brace = SkipBlanks(nameEnd);
+      if (*brace != '{' || (next = PastLineEnd(brace + 1)) == nullptr) break;
+      static_cast<void>(OpenBlock({line, static_cast<int>(nameEnd - line), TOKEN_IDENTIFIER},
+                                  {brace, 1, TOKEN_OPERATOR}));  // never fails
+    } else {
+      break;
+    }
+    line = SkipBlanks(next);
+    reader_.MoveTo(line);
+  }
+  return true;
 }
 
 bool MapParser::Step() {
+  if (pendingCount_ == 0 && !PlainLines()) return false;
   TokenView first = Next();
   // The common step first: a quoted pair, on a line of its own.
   if (first.type == TOKEN_STRING &&
@@ -319,6 +389,7 @@ bool MapParser::OpenBlock(const TokenView& name, const TokenView& brace) {
   open_.push_back({state_, text, StartOf(name)});
   const std::size_t inside = LineAfter(brace.text + 1);
   if (text == "entity") {
+    GivePairs();
     currentEntity_ = &document_.AddEntity();
     EntityLayout& layout = currentEntity_->layout;
     layout.read = true;
@@ -349,6 +420,7 @@ bool MapParser::OpenBlock(const TokenView& name, const TokenView& brace) {
 bool MapParser::CloseBlock(const TokenView& brace) {
   if (open_.empty()) return Damage(brace.text, "'}' with no open block");
   if (state_ == ParseState::kEntity && currentEntity_ != nullptr) {
+    GivePairs();
     currentEntity_->ReleaseSpareCapacity();
     currentEntity_->layout.blockEnd = Offset(brace.text + 1);
   }
@@ -384,6 +456,7 @@ bool MapParser::Damage(const char* where, const std::string& what) {
   if (sameRun || syntaxReports_ > kMostSyntaxReports) return true;
   std::string message = "line " + std::to_string(line) + ": ";
   message += ++syntaxReports_ > kMostSyntaxReports ? "more damage follows, not reported" : what;
+  GivePairs();
   reporter_->Report("Syntax", message);
   return !DocumentReplaced();
 }
@@ -457,7 +530,9 @@ void MapParser::HandlePair(const TokenView& key, const TokenView& value) {
 
 void MapParser::HandleEntityPair(std::string_view key, std::string_view value,
                                  const SourcePlace& place) {
-  if (currentEntity_ != nullptr) currentEntity_->AddReadKey(key, value, place);
+  if (currentEntity_ == nullptr) return;
+  TextPool& texts = document_.Texts();
+  entityPairs_.push_back({texts.Intern(key), texts.Store(value), place});
 }
 
 void MapParser::HandleConnectionPair(std::string_view key, std::string_view value,
@@ -470,6 +545,7 @@ void MapParser::HandleConnectionPair(std::string_view key, std::string_view valu
   if (reporter_ == nullptr) return;
   std::string message = "Keyvalue found inside of connections block. { Key = ";
   message.append(key).append(", Value = ").append(value).append(" }");
+  GivePairs();
   reporter_->Report("Connection", message);
 }
 

@@ -14,6 +14,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "tokenizer/char_class.h"
 #include "tokenizer/token_type.h"
 
@@ -46,6 +50,9 @@ class TokenReader {
   TokenReader(const char* text, std::size_t length) : cursor_(text), end_(text + length) {}
 
   char NextChar() { return *cursor_++; }
+  // For a caller that read on by itself: where is at or after the cursor,
+  // and no further than the terminator.
+  void MoveTo(const char* where) { cursor_ = where; }
   char Peek() const { return *cursor_; }
   void SkipTo(char stop);
 
@@ -69,13 +76,20 @@ class TokenReader {
   const char* end_;  // the terminator
 };
 
-// The reader as the parser and the script object use it: final, so that calls
-// on it need no virtual dispatch, and with the in-place scan open to callers.
 // The first quotation mark in [from, stop), or null. Most quoted texts of a
-// map are short: their first 64 bytes are searched eight at a time, inline.
+// map are short: their first 64 bytes are searched inline, sixteen bytes at a
+// time where the processor has SSE2, else eight.
 inline const char* FindQuote(const char* from, const char* stop) {
+  const char* shortStop = stop - from > 64 ? from + 64 : stop;
+#if defined(__SSE2__)
+  for (; shortStop - from >= 16; from += 16) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    auto quotes =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"'))));
+    if (quotes != 0) return from + std::countr_zero(quotes);
+  }
+#endif
   if constexpr (std::endian::native == std::endian::little) {
-    const char* shortStop = stop - from > 64 ? from + 64 : stop;
     constexpr std::uint64_t kOnes = 0x0101010101010101u;
     for (; shortStop - from >= 8; from += 8) {
       std::uint64_t word;
@@ -108,8 +122,11 @@ inline TokenView TokenReader::ReadQuotedStringInPlace(int limit) {
   return {start, static_cast<int>(close - start), TOKEN_STRING};
 }
 
+// The reader as the parser and the script object use it: final, so that calls
+// on it need no virtual dispatch, and with the in-place scan open to callers.
 class InPlaceTokenReader final : public TokenReader {
  public:
+  using TokenReader::MoveTo;
   using TokenReader::ReadTokenInPlace;
   explicit InPlaceTokenReader(const char* text) : TokenReader(text) {}
   // A text whose length the caller measured, and which it keeps terminated:

@@ -275,6 +275,23 @@ TEST(MapParser, ParseFromInsideAReportStopsTheOuterParse) {
   EXPECT_EQ(document.Entity(0).ConnectionCount(), 0u);
 }
 
+// A report sees every pair read before it; an entity inside another takes
+// none of the outer one's pairs.
+TEST(MapParser, ReportsSeeEveryPairReadBeforeThem) {
+  MapDocument document;
+  RecordingReporter reporter;
+  std::vector<Pairs> seen;
+  reporter.onReport = [&] { seen.push_back(KeysOf(document.Entity(0))); };
+  Parsed(document,
+         "entity\n{\n\"a\" \"1\"\nconnections\n{\n\"d\" \"no\"\n}\n\"b\" \"2\" \"c\"\n"
+         "\"e\" \"3\"\nentity\n{\n\"f\" \"4\"\n}\n}",
+         &reporter);
+  EXPECT_EQ(seen, (std::vector<Pairs>{{{"a", "1"}}, {{"a", "1"}, {"b", "2"}}}));
+  ASSERT_EQ(document.EntityCount(), 2u);
+  EXPECT_EQ(KeysOf(document.Entity(0)), (Pairs{{"a", "1"}, {"b", "2"}, {"e", "3"}}));
+  EXPECT_EQ(KeysOf(document.Entity(1)), (Pairs{{"f", "4"}}));
+}
+
 TEST(MapParser, EntitiesCreatedFromInsideAReportDoNotDisturbTheParse) {
   MapDocument document;
   RecordingReporter reporter;

@@ -1,4 +1,5 @@
-// Renaming every real map of the corpus against a plain model of the rules:
+// Every real map of the corpus (skipped when it is absent), read two ways and
+// written back; and renamed against a plain model of the rules:
 // names and connection targets follow; key values follow unless their key is
 // classname or id or they read as a number (targetname values always
 // follow); output parameters follow unless they read as a number; matching
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -16,6 +18,7 @@
 #include "map/map_parser.h"
 #include "map/map_writer.h"
 #include "map/rename.h"
+#include "map_test_support.h"
 #include "rename_model.h"
 
 namespace mapwright::testing {
@@ -142,6 +145,86 @@ TEST(RenameCorpus, StampedCopiesShareNoName) {
         EXPECT_TRUE(seen.insert(name).second) << path.filename() << " copy " << copy << " " << name;
       }
     }
+  }
+}
+
+// The text with every clean line (a pair, a block name or a brace alone on
+// its line) changed so that the parser must read it token by token: a tab
+// between key and value, a tab after a word that ends a line, a comment after
+// a brace. The lines and what they say stay the same.
+std::string TokenByToken(const std::string& text) {
+  std::string out;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::size_t stop = end > start && text[end - 1] == '\r' ? end - 1 : end;
+    std::string line = text.substr(start, stop - start);
+    std::size_t first = line.find_first_not_of(" \t");
+    std::size_t last = line.find_last_not_of(" \t");
+    if (first != std::string::npos && line[first] == '"' && line[last] == '"' &&
+        std::count(line.begin(), line.end(), '"') == 4) {
+      std::size_t keyEnd = line.find('"', first + 1);
+      if (line.compare(keyEnd + 1, 2, " \"") == 0) line[keyEnd + 1] = '\t';
+    } else if (first != std::string::npos && line[first] == '}' && last == first) {
+      line += " //";
+    } else if (last != std::string::npos &&
+               (std::isalnum(static_cast<unsigned char>(line[last])) || line[last] == '_')) {
+      line += "\t";
+    }
+    out += line;
+    out.append(text, stop, end - stop + (end < text.size() ? 1 : 0));
+    start = end + 1;
+  }
+  return out;
+}
+
+// All a parse tells: every entity's fields, pairs and outputs, the world's
+// pairs, and the reports.
+std::vector<std::string> Reading(const std::string& text) {
+  MapDocument document;
+  RecordingReporter reporter;
+  ParseMap(document, text.c_str(), &reporter);
+  std::vector<std::string> told = reporter.reports;
+  auto tell = [&](const Pairs& pairs) {
+    for (const auto& [key, value] : pairs) told.push_back(key + "=" + value);
+  };
+  tell(WorldKeysOf(document));
+  for (std::size_t i = 0; i < document.EntityCount(); ++i) {
+    const MapEntity& entity = document.Entity(i);
+    told.push_back(std::string("entity ") + entity.classname + " " + entity.targetname + " " +
+                   std::to_string(entity.id));
+    tell(KeysOf(entity));
+    for (const std::string& connection : ConnectionsOf(entity)) told.push_back(connection);
+  }
+  return told;
+}
+
+// The parser takes clean lines its own quick way; read token by token, every
+// map must say the same. The last text holds the lines where the two ways
+// part: clean-looking lines that are not clean, damage next to clean lines,
+// texts longer than the reader keeps, a missing last line ending.
+TEST(RenameCorpus, CleanLinesReadQuicklySayWhatTokensSay) {
+  std::vector<std::string> texts;
+  for (const fs::path& path : CorpusMaps()) texts.push_back(Read(path));
+  for (const fs::path& path : MapsIn(MAPWRIGHT_EXAMPLES_DIR)) texts.push_back(Read(path));
+  const std::string longText(1500, 'x');
+  texts.push_back(
+      "\"top\" \"level\"\nworld\r\n{\r\n\t\"id\" \"1\"\r\n\tsolid\r\n\t{\r\n"
+      "\t\t\"plane\" \"" +
+      longText +
+      "\"\r\n\t}\r\n}\r\n"
+      "entity\n{\n\t\"model\" \"" +
+      longText +
+      "\"\n"
+      "\t\"classname\" \"a\" \"targetname\" \"b\"\n\t\"x\" \"y\" side\n\t{\n\t}\n"
+      "\t1side\n\t{\n\t}\n\tconnections\n\t{\n\t\t\"OnTrigger\" \"b,Use,,0,-1\"\n"
+      "\t\t\"no\" \"output\"\n\t}\n\t\"key\"  \"spaced\"\n\t\"id\" \"7\"\n}\n}\n"
+      "entity\n{\n\t\"classname\" \"last\"\n}");
+  for (const std::string& text : texts) {
+    std::string slow = TokenByToken(text);
+    ASSERT_NE(slow, text);
+    EXPECT_EQ(Reading(slow), Reading(text)) << text.substr(0, 200);
   }
 }
 
