@@ -7,7 +7,7 @@
 namespace mapwright {
 
 MapEntity& MapDocument::AddEntity() {
-  MapEntity& entity = entities_.emplace_back(texts_, entities_.size());
+  MapEntity& entity = entities_.emplace_back(texts_, lists_, entities_.size());
   order_.push_back(&entity);
   return entity;
 }
@@ -74,6 +74,7 @@ void MapDocument::Clear() {
   worldKeys_.clear();
   worldKeys_.shrink_to_fit();
   texts_.Clear();
+  lists_.Reset();
   source_.reset();
   layout = DocumentLayout();
   ++generation_;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "map/map_entity.h"
+#include "map/record_arena.h"
 #include "map/text_buffer.h"
 #include "map/text_pool.h"
 
@@ -51,7 +52,7 @@ class MapDocument {
   void AddWorldKey(std::string_view key, std::string_view value, const SourcePlace& place = {});
   std::size_t WorldKeyCount() const { return worldKeys_.size(); }
   const KeyValue& WorldKey(std::size_t i) const { return worldKeys_[i]; }
-  const std::vector<KeyValue>& WorldKeys() const { return worldKeys_; }
+  const KeyValueList& WorldKeys() const { return worldKeys_; }
   const KeyValue* FindWorldKey(std::string_view key) const { return FindPair(worldKeys_, key); }
   // As MapEntity::SetKey, on the world block.
   void SetWorldKey(std::string_view key, std::string_view value);
@@ -92,10 +93,11 @@ class MapDocument {
                                       std::size_t start) const;
 
   TextPool texts_;
+  RecordArena lists_;  // the entities' lists; outlives them
   std::shared_ptr<const TextBuffer> source_;
   std::deque<MapEntity> entities_;
   std::vector<MapEntity*> order_;
-  std::vector<KeyValue> worldKeys_;
+  KeyValueList worldKeys_;
   std::uint64_t generation_ = 0;
 };
 

@@ -71,12 +71,12 @@ void MapEntity::AddKey(std::string_view key, std::string_view value) {
   keys_.push_back({texts_->Intern(key), texts_->Store(value)});
 }
 
-void MapEntity::AddReadKeys(const std::vector<KeyValue>& pairs) {
+void MapEntity::AddReadKeys(std::span<const KeyValue> pairs) {
   keys_.insert(keys_.end(), pairs.begin(), pairs.end());  // exactly as many, when the first
   for (const KeyValue& pair : pairs) FieldFollows(pair.key, pair.value);
 }
 
-const KeyValue* FindPair(const std::vector<KeyValue>& pairs, std::string_view key) {
+const KeyValue* FindPair(const KeyValueList& pairs, std::string_view key) {
   for (const KeyValue& pair : pairs) {
     if (key == pair.key) return &pair;
   }
@@ -93,7 +93,7 @@ void MapEntity::FieldFollows(std::string_view key, const char* value) {
   }
 }
 
-const char* SetPairs(std::vector<KeyValue>& pairs, TextPool& texts, std::string_view key,
+const char* SetPairs(KeyValueList& pairs, TextPool& texts, std::string_view key,
                      std::string_view value) {
   const char* stored = texts.Store(value);
   bool found = false;
@@ -134,11 +134,6 @@ void MapEntity::AddConnection(std::string_view output, const ConnectionParts& pa
 void MapEntity::RemoveConnection(std::size_t i) {
   if (connections_[i].place.read) cuts_.push_back(connections_[i].place);
   connections_.erase(connections_.begin() + static_cast<std::ptrdiff_t>(i));
-}
-
-void MapEntity::ReleaseSpareCapacity() {
-  keys_.shrink_to_fit();
-  connections_.shrink_to_fit();
 }
 
 }  // namespace mapwright

@@ -7,9 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
+#include "map/record_arena.h"
 #include "map/text_pool.h"
 
 namespace mapwright {
@@ -31,6 +33,7 @@ struct KeyValue {
   const char* value;
   SourcePlace place{};
 };
+using KeyValueList = ArenaVector<KeyValue>;
 
 // A connection's target and parameters stand in the file joined by a comma,
 // or, as newer editors save them, by the ESC byte. The record keeps which.
@@ -79,10 +82,10 @@ struct EntityLayout {
 };
 
 // The first pair with exactly that key, or null.
-const KeyValue* FindPair(const std::vector<KeyValue>& pairs, std::string_view key);
+const KeyValue* FindPair(const KeyValueList& pairs, std::string_view key);
 // Gives every pair with that key the value, or appends the pair when there is
 // none; the stored value.
-const char* SetPairs(std::vector<KeyValue>& pairs, TextPool& texts, std::string_view key,
+const char* SetPairs(KeyValueList& pairs, TextPool& texts, std::string_view key,
                      std::string_view value);
 
 // The id conversion of the C library's atoi, without its overflow hazard:
@@ -91,7 +94,13 @@ std::int32_t ParseEntityId(const char* text);
 
 class MapEntity {
  public:
-  MapEntity(TextPool& texts, std::size_t serial) : texts_(&texts), serial_(serial) {}
+  // The entity's texts go to texts, its lists to lists.
+  MapEntity(TextPool& texts, RecordArena& lists, std::size_t serial)
+      : texts_(&texts),
+        serial_(serial),
+        keys_(ArenaAllocator<KeyValue>(&lists)),
+        connections_(ArenaAllocator<Connection>(&lists)),
+        cuts_(ArenaAllocator<SourcePlace>(&lists)) {}
 
   // The name, class and id are set by the entity's creator, and follow
   // SetKey and RemoveKey of their keys; AddKey never changes them.
@@ -105,11 +114,11 @@ class MapEntity {
   void AddKey(std::string_view key, std::string_view value);
   // Pairs as the parser read them, their texts stored in the entity's pool:
   // the last name, class or id pair sets the field.
-  void AddReadKeys(const std::vector<KeyValue>& pairs);
+  void AddReadKeys(std::span<const KeyValue> pairs);
   std::size_t KeyCount() const { return keys_.size(); }
   KeyValue& Key(std::size_t i) { return keys_[i]; }
   const KeyValue& Key(std::size_t i) const { return keys_[i]; }
-  const std::vector<KeyValue>& Keys() const { return keys_; }
+  const KeyValueList& Keys() const { return keys_; }
   // The first pair with exactly that key, or null.
   const KeyValue* FindKey(std::string_view key) const { return FindPair(keys_, key); }
   // Gives every pair with that key the value, or appends the pair when there
@@ -126,12 +135,9 @@ class MapEntity {
   const Connection& GetConnection(std::size_t i) const { return connections_[i]; }
   void RemoveConnection(std::size_t i);
 
-  // Gives back the lists' unused room, once the entity is read whole.
-  void ReleaseSpareCapacity();
-
   EntityLayout layout;
   // The places of removed pairs and connections that stood in the source.
-  const std::vector<SourcePlace>& Cuts() const { return cuts_; }
+  std::span<const SourcePlace> Cuts() const { return cuts_; }
 
   TextPool& Texts() { return *texts_; }
 
@@ -140,9 +146,9 @@ class MapEntity {
 
   TextPool* texts_;
   std::size_t serial_;
-  std::vector<KeyValue> keys_;
-  std::vector<Connection> connections_;
-  std::vector<SourcePlace> cuts_;
+  KeyValueList keys_;
+  ArenaVector<Connection> connections_;
+  ArenaVector<SourcePlace> cuts_;
 };
 
 }  // namespace mapwright

@@ -421,7 +421,6 @@ bool MapParser::CloseBlock(const TokenView& brace) {
   if (open_.empty()) return Damage(brace.text, "'}' with no open block");
   if (state_ == ParseState::kEntity && currentEntity_ != nullptr) {
     GivePairs();
-    currentEntity_->ReleaseSpareCapacity();
     currentEntity_->layout.blockEnd = Offset(brace.text + 1);
   }
   const bool world = open_.back().name == "world";

@@ -33,7 +33,7 @@ class Writer {
   void NewEntity(const MapEntity& entity, std::string& out);
   // Pairs: those read from the source and edited are rewritten in place, the
   // new ones come back as lines at depth.
-  std::string Pairs(const std::vector<KeyValue>& pairs, int depth);
+  std::string Pairs(const KeyValueList& pairs, int depth);
   // Connections likewise.
   std::string Connections(const MapEntity& entity, int depth);
   std::string ConnectionsBlock(int depth, const std::string& lines) const;
@@ -89,7 +89,7 @@ void Writer::Rewrite(const SourcePlace& place, std::string_view value) {
   patches_.push_back({place.valueAt, place.valueEnd, value, true});
 }
 
-std::string Writer::Pairs(const std::vector<KeyValue>& pairs, int depth) {
+std::string Writer::Pairs(const KeyValueList& pairs, int depth) {
   std::string lines;
   for (const KeyValue& pair : pairs) {
     if (!pair.place.read) {
