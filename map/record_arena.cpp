@@ -47,7 +47,7 @@ void RecordArena::Reset() {
 
 void RecordArena::Deallocate(void* pointer, std::size_t bytes) {
   // Small lists go back with Reset.
-  if (bytes > kLargest) ::operator delete(pointer, bytes);
+  if (bytes > kLargest) ::operator delete(pointer);
 }
 
 }  // namespace mapwright

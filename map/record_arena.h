@@ -2,7 +2,8 @@
 // taken from blocks, given back all at once when the document is cleared, and
 // kept for the next parse. Freeing a large map's hundred thousand small lists
 // one by one costs more than reading them, as each free touches memory long
-// out of the cache.
+// out of the cache. A small list that an edit grows leaves its old room
+// behind until then.
 #ifndef MAPWRIGHT_MAP_RECORD_ARENA_H
 #define MAPWRIGHT_MAP_RECORD_ARENA_H
 
