@@ -106,15 +106,14 @@ class MapParser {
 
   inline TokenView Next();
   [[nodiscard]] bool PlainLines();
-  // Past spaces, tabs and line endings.
-  static const char* SkipBlanks(const char* p) {
-    while (HasClass(*p, kWhitespace)) ++p;
+  static const char* PastBlanks(const char* p) {
+    while (*p == ' ' || *p == '\t') ++p;
     return p;
   }
-  // Past the line ending that follows p after spaces and tabs; null when
-  // something else comes first.
+  // Past the line ending that follows p after blanks; null when something
+  // else comes first.
   static const char* PastLineEnd(const char* p) {
-    while (*p == ' ' || *p == '\t') ++p;
+    p = PastBlanks(p);
     if (*p == '\r') ++p;
     return *p == '\n' ? p + 1 : nullptr;
   }
@@ -224,7 +223,7 @@ void MapParser::Run() {
 // alone on its line, where no damage can be. They are taken here without the
 // token reader, up to the first other line, which is left to Step.
 bool MapParser::PlainLines() {
-  const char* line = SkipBlanks(reader_.Cursor());
+  const char* line = PastWhitespace(reader_.Cursor());
   if (afterPair_ != nullptr) {
     if (OnOneLine(afterPair_, line)) return true;  // the rest of a pair's line
     afterPair_ = nullptr;
@@ -252,16 +251,16 @@ bool MapParser::PlainLines() {
       const char* nameEnd = line + 1;
       while (HasClass(*nameEnd, kWord)) ++nameEnd;
       if (nameEnd - line >= kTokenLimit || (*nameEnd != '\r' && *nameEnd != '\n')) break;
-      const char* brace = SkipBlanks(nameEnd);
+      const char* brace = PastWhitespace(nameEnd);
       if (*brace != '{' || (next = PastLineEnd(brace + 1)) == nullptr) break;
       static_cast<void>(OpenBlock({line, static_cast<int>(nameEnd - line), TOKEN_IDENTIFIER},
                                   {brace, 1, TOKEN_OPERATOR}));  // never fails
     } else {
       break;
     }
-    line = SkipBlanks(next);
-    reader_.MoveTo(line);
+    line = PastWhitespace(next);
   }
+  reader_.MoveTo(line);
   return true;
 }
 
@@ -492,14 +491,11 @@ const char* MapParser::TokenEnd(const TokenView& token) const {
   return close != nullptr ? static_cast<const char*>(close) + 1 : end_;
 }
 
-// Past the line ending after where, when only blanks come before it; else
-// where itself.
+// Past the line ending after where, when only blanks come before it; the end
+// of the text when only blanks follow; else where itself.
 std::size_t MapParser::LineAfter(const char* where) const {
-  const char* p = where;
-  while (p < end_ && (*p == ' ' || *p == '\t')) ++p;
-  if (p < end_ && *p == '\r' && p + 1 < end_ && p[1] == '\n') return Offset(p + 2);
-  if (p < end_ && *p == '\n') return Offset(p + 1);
-  return Offset(p == end_ ? end_ : where);
+  if (const char* next = PastLineEnd(where)) return Offset(next);
+  return Offset(PastBlanks(where) == end_ ? end_ : where);
 }
 
 void MapParser::HandlePair(const TokenView& key, const TokenView& value) {

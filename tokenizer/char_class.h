@@ -34,6 +34,12 @@ inline bool HasClass(char c, CharClass cls) {
   return (kCharClasses[static_cast<unsigned char>(c)] & cls) != 0;
 }
 
+// Past the whitespace at p, in a text with a terminator.
+inline const char* PastWhitespace(const char* p) {
+  while (HasClass(*p, kWhitespace)) ++p;
+  return p;
+}
+
 }  // namespace mapwright
 
 #endif

@@ -62,9 +62,7 @@ class TokenReader {
   inline TokenView ReadQuotedStringInPlace(int limit);
 
  private:
-  void SkipWhitespaceInPlace() {
-    while (HasClass(*cursor_, kWhitespace)) ++cursor_;
-  }
+  void SkipWhitespaceInPlace() { cursor_ = PastWhitespace(cursor_); }
   TokenView ReadLongString(const char* start, std::size_t room);
   TokenView ReadUnquotedInPlace(char first, int limit);
   TokenView ReadLineComment(int limit);
