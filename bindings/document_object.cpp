@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "bindings/arguments.h"
 #include "bindings/call_outs.h"
 #include "bindings/script_values.h"
 #include "map/map_parser.h"
@@ -13,9 +14,9 @@
 namespace mapwright {
 namespace {
 
-DocumentObject* FindDocument(void* token) {
-  return FindObject<DocumentObject>(token, ObjectKind::kDocument);
-}
+using Document = arg::Object<DocumentObject, ObjectKind::kDocument>;
+using SharedDocument = arg::SharedObject<DocumentObject, ObjectKind::kDocument>;
+using Entity = arg::Object<MapEntity, ObjectKind::kEntity>;
 
 int PushFound(ScriptHost& host, DocumentObject& owner, MapEntity* entity) {
   if (entity == nullptr) return 0;
@@ -68,68 +69,61 @@ int NewDocument(ScriptHost& host) {
   return 1;
 }
 
-// The entity handles die with the script's value, also when a parse of the
-// document still runs and holds it.
+// The entity handles die with the script's value, and the document is
+// emptied at once: a parse that still runs and holds it sees that and leaves.
 int DocumentCollect(ScriptHost& host) {
   void* token = host.GetUserDataArg(1);
-  if (DocumentObject* owner = FindDocument(token)) {
+  if (auto* owner =
+          static_cast<DocumentObject*>(TheLiveObjects().Find(token, ObjectKind::kDocument))) {
     owner->RevokeEntityHandles();
+    owner->document.Clear();
     TheLiveObjects().Remove(token, ObjectKind::kDocument);
   }
   return 0;
 }
 
 // The parse may call the script, which may collect the document or parse it
-// again: the share held here keeps it alive until the parse returns.
+// again: the share held here keeps it alive until the parse returns. A value
+// that is no text leaves the document as it was.
 int DocumentParse(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  const char* text = host.GetStringArg(2);
-  std::shared_ptr<DocumentObject> owner = std::static_pointer_cast<DocumentObject>(
-      TheLiveObjects().Share(token, ObjectKind::kDocument));
-  if (owner == nullptr) return 0;
+  auto args = ReadArguments<SharedDocument, arg::Text>(host);
+  if (!args) return 0;
+  auto [owner, text] = *args;
   owner->RevokeEntityHandles();
   ScriptReporter reporter(host);
-  ParseMap(owner->document, text != nullptr ? text : "", &reporter);
+  ParseMap(owner->document, text, &reporter);
   return 0;
 }
 
 int DocumentCreateEntity(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  std::string_view classname = StringArg(host, 2);
-  std::int32_t id = host.GetIntegerArg(3);
-  DocumentObject* owner = FindDocument(token);
-  if (owner == nullptr) return 0;
-  MapDocument& document = owner->document;
-  MapEntity& entity = document.AddEntity();
-  entity.classname = document.Texts().Store(classname);
-  entity.id = id;
+  auto args = ReadArguments<Document, arg::Text, arg::Integer>(host);
+  if (!args) return 0;
+  auto [owner, classname, number] = *args;
+  std::optional<std::int32_t> id = IdIn(number);
+  if (!id || !FitsInQuotes(classname)) return 0;
+  MapEntity& entity = owner->document.AddEntity();
+  static_cast<void>(entity.Create(classname, *id));  // the class fits, as checked
   PushEntity(host, *owner, entity);
   return 1;
 }
 
 // A text that does not read as a number is appended as it is; a number (or a
 // text the script would read as one) is appended in decimal, as an integer.
+// A suffix that map text cannot hold changes nothing.
 int DocumentRename(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  std::int32_t number = host.GetIntegerArg(2);  // before the text: a host may convert in place
-  const char* text = host.GetStringArg(2);
-  DocumentObject* owner = FindDocument(token);
-  if (owner == nullptr) return 0;
-  std::string suffix;
-  if (text == nullptr) {
-    suffix = std::to_string(number);
-  } else {
-    suffix = ReadsAsScriptNumber(text) ? std::to_string(ScriptInteger(text)) : text;
-  }
-  RenameEntities(owner->document, suffix);
+  auto args = ReadArguments<Document, arg::Text>(host);
+  if (!args) return 0;
+  auto [owner, text] = *args;
+  std::string suffix(text);
+  if (ReadsAsScriptNumber(text)) suffix = std::to_string(ScriptInteger(suffix.c_str()));
+  static_cast<void>(RenameEntities(owner->document, suffix));  // refused: nothing to tell
   return 0;
 }
 
 int DocumentEntity(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  int position = host.GetIntegerArg(2);
-  DocumentObject* owner = FindDocument(token);
-  if (owner == nullptr) return 0;
+  auto args = ReadArguments<Document, arg::Integer>(host);
+  if (!args) return 0;
+  auto [owner, position] = *args;
   std::optional<std::size_t> index = IndexIn(position, owner->document.EntityCount());
   if (!index) return 0;
   PushEntity(host, *owner, owner->document.Entity(*index));
@@ -137,16 +131,15 @@ int DocumentEntity(ScriptHost& host) {
 }
 
 int DocumentEntityCount(ScriptHost& host) {
-  DocumentObject* owner = FindDocument(host.GetUserDataArg(1));
-  if (owner == nullptr) return 0;
-  return PushCount(host, owner->document.EntityCount());
+  auto args = ReadArguments<Document>(host);
+  if (!args) return 0;
+  return PushCount(host, std::get<0>(*args)->document.EntityCount());
 }
 
 int DocumentWorldKey(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  int position = host.GetIntegerArg(2);
-  DocumentObject* owner = FindDocument(token);
-  if (owner == nullptr) return 0;
+  auto args = ReadArguments<Document, arg::Integer>(host);
+  if (!args) return 0;
+  auto [owner, position] = *args;
   std::optional<std::size_t> index = IndexIn(position, owner->document.WorldKeyCount());
   if (!index) return 0;
   const KeyValue& pair = owner->document.WorldKey(*index);
@@ -154,34 +147,31 @@ int DocumentWorldKey(ScriptHost& host) {
 }
 
 int DocumentFindWorldKey(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  std::string key(StringArg(host, 2));
-  DocumentObject* owner = FindDocument(token);
-  if (owner == nullptr) return 0;
+  auto args = ReadArguments<Document, arg::Text>(host);
+  if (!args) return 0;
+  auto [owner, key] = *args;
   const KeyValue* pair = owner->document.FindWorldKey(key);
   if (pair == nullptr) return 0;
-  return PushTwoTexts(host, key, pair->value);
+  return PushTwoTexts(host, std::string(key), pair->value);
 }
 
 int DocumentWorldKeyCount(ScriptHost& host) {
-  DocumentObject* owner = FindDocument(host.GetUserDataArg(1));
-  if (owner == nullptr) return 0;
-  return PushCount(host, owner->document.WorldKeyCount());
+  auto args = ReadArguments<Document>(host);
+  if (!args) return 0;
+  return PushCount(host, std::get<0>(*args)->document.WorldKeyCount());
 }
 
 int DocumentFindByClass(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  std::string_view classname = StringArg(host, 2);
-  DocumentObject* owner = FindDocument(token);
-  if (owner == nullptr) return 0;
+  auto args = ReadArguments<Document, arg::Text>(host);
+  if (!args) return 0;
+  auto [owner, classname] = *args;
   return PushFound(host, *owner, owner->document.FindByClass(classname));
 }
 
 int DocumentFindByName(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  std::string_view name = StringArg(host, 2);
-  DocumentObject* owner = FindDocument(token);
-  if (owner == nullptr) return 0;
+  auto args = ReadArguments<Document, arg::Text>(host);
+  if (!args) return 0;
+  auto [owner, name] = *args;
   return PushFound(host, *owner, owner->document.FindByName(name));
 }
 
@@ -189,15 +179,18 @@ namespace {
 
 using FindNext = std::optional<std::size_t> (MapDocument::*)(std::string_view, std::size_t) const;
 
-// The entity and its index, or nothing.
+// The entity and its index, or nothing. A start before the first entity
+// starts at it.
 int PushNextMatch(ScriptHost& host, FindNext find) {
-  void* token = host.GetUserDataArg(1);
-  std::string pattern(StringArg(host, 2));
-  int start = host.GetIntegerArg(3);
-  DocumentObject* owner = FindDocument(token);
-  if (owner == nullptr) return 0;
+  auto args = ReadArguments<Document, arg::Text, arg::Integer>(host);
+  if (!args) return 0;
+  auto [owner, pattern, start] = *args;
+  if (static_cast<std::uint64_t>(std::max<std::int64_t>(start, 0)) >=
+      owner->document.EntityCount()) {
+    return 0;
+  }
   std::optional<std::size_t> index =
-      (owner->document.*find)(pattern, static_cast<std::size_t>(std::max(start, 0)));
+      (owner->document.*find)(pattern, static_cast<std::size_t>(std::max<std::int64_t>(start, 0)));
   if (!index) return 0;
   PushEntity(host, *owner, owner->document.Entity(*index));
   host.PushNumber(static_cast<float>(*index));
@@ -215,40 +208,40 @@ int DocumentFindNextByClass(ScriptHost& host) {
 }
 
 int DocumentText(ScriptHost& host) {
-  DocumentObject* owner = FindDocument(host.GetUserDataArg(1));
-  if (owner == nullptr) return 0;
-  std::shared_ptr<const TextBuffer> text = WriteMap(owner->document);
+  auto args = ReadArguments<Document>(host);
+  if (!args) return 0;
+  std::shared_ptr<const TextBuffer> text = WriteMap(std::get<0>(*args)->document);
   host.PushString(text->c_str());
   return 1;
 }
 
 int DocumentSetWorldKey(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  std::string_view key = StringArg(host, 2);
-  std::string_view value = StringArg(host, 3);
-  DocumentObject* owner = FindDocument(token);
-  if (owner == nullptr) return 0;
-  owner->document.SetWorldKey(key, value);
+  auto args = ReadArguments<Document, arg::Text, arg::Text>(host);
+  if (!args) return 0;
+  auto [owner, key, value] = *args;
+  static_cast<void>(owner->document.SetWorldKey(key, value));  // refused: nothing to tell
   return 0;
 }
 
-// Removes an entity of this document: its handles die, every other stays.
+// Removes an entity of this document, with every entity inside its block:
+// their handles die, every other stays.
 int DocumentRemoveEntity(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  void* entityToken = host.GetUserDataArg(2);
-  DocumentObject* owner = FindDocument(token);
-  auto* entity = FindObject<MapEntity>(entityToken, ObjectKind::kEntity);
-  if (owner == nullptr || entity == nullptr || !owner->document.RemoveEntity(*entity)) return 0;
-  owner->RevokeEntityHandle(*entity);
+  auto args = ReadArguments<Document, Entity>(host);
+  if (!args) return 0;
+  auto [owner, entity] = *args;
+  for (const MapEntity* removed : owner->document.RemoveEntity(*entity)) {
+    owner->RevokeEntityHandle(*removed);
+  }
   return 0;
 }
 
 int DocumentFindByID(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  std::int32_t id = host.GetIntegerArg(2);
-  DocumentObject* owner = FindDocument(token);
-  if (owner == nullptr) return 0;
-  return PushFound(host, *owner, owner->document.FindByID(id));
+  auto args = ReadArguments<Document, arg::Integer>(host);
+  if (!args) return 0;
+  auto [owner, number] = *args;
+  std::optional<std::int32_t> id = IdIn(number);
+  if (!id) return 0;
+  return PushFound(host, *owner, owner->document.FindByID(*id));
 }
 
 }  // namespace mapwright

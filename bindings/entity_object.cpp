@@ -2,18 +2,17 @@
 
 #include <string>
 
+#include "bindings/arguments.h"
 #include "bindings/script_values.h"
 #include "map/map_entity.h"
 
-// Every method reads all its arguments before it looks its entity up, and
-// copies what it returns before the first push: any host call may run a
-// collection whose finalizers free or parse the entity's document anew.
+// Every method reads its arguments through ReadArguments, and copies what it
+// returns before the first push: any host call may run a collection whose
+// finalizers free or parse the entity's document anew.
 namespace mapwright {
 namespace {
 
-MapEntity* FindEntity(void* token) {
-  return FindObject<MapEntity>(token, ObjectKind::kEntity);
-}
+using Entity = arg::Object<MapEntity, ObjectKind::kEntity>;
 
 // An entity and one of its connections, given by the index in argument 2.
 struct ConnectionAt {
@@ -23,10 +22,9 @@ struct ConnectionAt {
 };
 
 std::optional<ConnectionAt> ConnectionArg(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  int position = host.GetIntegerArg(2);
-  MapEntity* entity = FindEntity(token);
-  if (entity == nullptr) return std::nullopt;
+  auto args = ReadArguments<Entity, arg::Integer>(host);
+  if (!args) return std::nullopt;
+  auto [entity, position] = *args;
   std::optional<std::size_t> index = IndexIn(position, entity->ConnectionCount());
   if (!index) return std::nullopt;
   return ConnectionAt{*entity, *index};
@@ -34,21 +32,19 @@ std::optional<ConnectionAt> ConnectionArg(ScriptHost& host) {
 
 // A method that takes two texts and gives nothing back.
 int WithTwoTexts(ScriptHost& host, void (*edit)(MapEntity&, std::string_view, std::string_view)) {
-  void* token = host.GetUserDataArg(1);
-  std::string_view first = StringArg(host, 2);
-  std::string_view second = StringArg(host, 3);
-  MapEntity* entity = FindEntity(token);
-  if (entity != nullptr) edit(*entity, first, second);
+  auto args = ReadArguments<Entity, arg::Text, arg::Text>(host);
+  if (!args) return 0;
+  auto [entity, first, second] = *args;
+  edit(*entity, first, second);
   return 0;
 }
 
 }  // namespace
 
 int EntityKey(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  int position = host.GetIntegerArg(2);
-  MapEntity* entity = FindEntity(token);
-  if (entity == nullptr) return 0;
+  auto args = ReadArguments<Entity, arg::Integer>(host);
+  if (!args) return 0;
+  auto [entity, position] = *args;
   std::optional<std::size_t> index = IndexIn(position, entity->KeyCount());
   if (!index) return 0;
   const KeyValue& pair = entity->Key(*index);
@@ -56,9 +52,9 @@ int EntityKey(ScriptHost& host) {
 }
 
 int EntityKeyCount(ScriptHost& host) {
-  MapEntity* entity = FindEntity(host.GetUserDataArg(1));
-  if (entity == nullptr) return 0;
-  return PushCount(host, entity->KeyCount());
+  auto args = ReadArguments<Entity>(host);
+  if (!args) return 0;
+  return PushCount(host, std::get<0>(*args)->KeyCount());
 }
 
 // "output target<separator>parameters": the part after the blank is what
@@ -89,51 +85,51 @@ int EntityConnectionParts(ScriptHost& host) {
 }
 
 int EntityConnectionCount(ScriptHost& host) {
-  MapEntity* entity = FindEntity(host.GetUserDataArg(1));
-  if (entity == nullptr) return 0;
-  return PushCount(host, entity->ConnectionCount());
+  auto args = ReadArguments<Entity>(host);
+  if (!args) return 0;
+  return PushCount(host, std::get<0>(*args)->ConnectionCount());
 }
 
 int EntityClass(ScriptHost& host) {
-  MapEntity* entity = FindEntity(host.GetUserDataArg(1));
-  if (entity == nullptr) return 0;
-  const std::string classname = entity->classname;
+  auto args = ReadArguments<Entity>(host);
+  if (!args) return 0;
+  const std::string classname = std::get<0>(*args)->Class();
   host.PushString(classname.c_str());
   return 1;
 }
 
 int EntityID(ScriptHost& host) {
-  MapEntity* entity = FindEntity(host.GetUserDataArg(1));
-  if (entity == nullptr) return 0;
-  host.PushNumber(static_cast<float>(entity->id));
+  auto args = ReadArguments<Entity>(host);
+  if (!args) return 0;
+  host.PushNumber(static_cast<float>(std::get<0>(*args)->Id()));
   return 1;
 }
 
+// The edits refuse texts that map text cannot hold; there is nothing to tell.
 int EntityAddKey(ScriptHost& host) {
   return WithTwoTexts(host, [](MapEntity& entity, std::string_view key, std::string_view value) {
-    entity.AddKey(key, value);
+    static_cast<void>(entity.AddKey(key, value));
   });
 }
 
 int EntityAddConnection(ScriptHost& host) {
   return WithTwoTexts(host, [](MapEntity& entity, std::string_view output, std::string_view value) {
     if (std::optional<ConnectionParts> parts = SplitConnectionValue(value)) {
-      entity.AddConnection(output, *parts);
+      static_cast<void>(entity.AddConnection(output, *parts));
     }
   });
 }
 
 int EntitySetKey(ScriptHost& host) {
   return WithTwoTexts(host, [](MapEntity& entity, std::string_view key, std::string_view value) {
-    entity.SetKey(key, value);
+    static_cast<void>(entity.SetKey(key, value));
   });
 }
 
 int EntityRemoveKey(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  std::string_view key = StringArg(host, 2);
-  MapEntity* entity = FindEntity(token);
-  if (entity == nullptr) return 0;
+  auto args = ReadArguments<Entity, arg::Text>(host);
+  if (!args) return 0;
+  auto [entity, key] = *args;
   entity->RemoveKey(key);
   return 0;
 }
@@ -144,13 +140,12 @@ int EntityRemoveConnection(ScriptHost& host) {
 }
 
 int EntityFindKey(ScriptHost& host) {
-  void* token = host.GetUserDataArg(1);
-  std::string key(StringArg(host, 2));
-  MapEntity* entity = FindEntity(token);
-  if (entity == nullptr) return 0;
+  auto args = ReadArguments<Entity, arg::Text>(host);
+  if (!args) return 0;
+  auto [entity, key] = *args;
   const KeyValue* pair = entity->FindKey(key);
   if (pair == nullptr) return 0;
-  return PushTwoTexts(host, key, pair->value);
+  return PushTwoTexts(host, std::string(key), pair->value);
 }
 
 }  // namespace mapwright

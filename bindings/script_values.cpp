@@ -4,16 +4,54 @@
 #include <cstdlib>
 #include <limits>
 
+#include "bindings/arguments.h"
+
 namespace mapwright {
 
-std::string_view StringArg(ScriptHost& host, int index) {
-  const char* text = host.GetStringArg(index);
-  return text == nullptr ? std::string_view() : std::string_view(text);
+std::optional<std::size_t> IndexIn(std::int64_t argument, std::size_t count) {
+  if (argument < 0 || static_cast<std::uint64_t>(argument) >= count) return std::nullopt;
+  return static_cast<std::size_t>(argument);
 }
 
-std::optional<std::size_t> IndexIn(int argument, std::size_t count) {
-  if (argument < 0 || static_cast<std::size_t>(argument) >= count) return std::nullopt;
-  return static_cast<std::size_t>(argument);
+std::optional<std::int32_t> IdIn(std::int64_t argument) {
+  if (argument < std::numeric_limits<std::int32_t>::min() ||
+      argument > std::numeric_limits<std::int32_t>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(argument);
+}
+
+std::optional<std::int64_t> WholeNumber(const char* text) {
+  auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  std::string_view rest(text);
+  while (!rest.empty() && blank(rest.front())) rest.remove_prefix(1);
+  while (!rest.empty() && blank(rest.back())) rest.remove_suffix(1);
+  constexpr double kLargest = 9007199254740992.0;  // 2^53: every integer below is exact
+  std::string_view digits = rest;
+  bool negative = false;
+  if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) {
+    negative = digits[0] == '-';
+    digits.remove_prefix(1);
+  }
+  if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+    double value = 0;
+    for (char c : digits.substr(2)) {
+      int digit = c >= '0' && c <= '9'   ? c - '0'
+                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                         : -1;
+      if (digit < 0) return std::nullopt;
+      value = value * 16 + digit;
+    }
+    if (value > kLargest) return std::nullopt;
+    return static_cast<std::int64_t>(negative ? -value : value);
+  }
+  if (!ReadsAsScriptNumber(rest) || digits == "inf" || digits == "nan") return std::nullopt;
+  double value = std::strtod(std::string(rest).c_str(), nullptr);
+  if (!std::isfinite(value) || std::trunc(value) != value || std::fabs(value) > kLargest) {
+    return std::nullopt;
+  }
+  return static_cast<std::int64_t>(value);
 }
 
 bool ReadsAsScriptNumber(std::string_view text) {

@@ -15,18 +15,11 @@
 
 namespace mapwright {
 
-// The argument's text; the empty text when the host has none.
-std::string_view StringArg(ScriptHost& host, int index);
-
 // An index argument as an index into count elements; nothing outside 0 to
 // count-1.
-[[nodiscard]] std::optional<std::size_t> IndexIn(int argument, std::size_t count);
-
-// The live object of that kind behind a token read from the host.
-template <typename T>
-T* FindObject(void* token, ObjectKind kind) {
-  return static_cast<T*>(TheLiveObjects().Find(token, kind));
-}
+[[nodiscard]] std::optional<std::size_t> IndexIn(std::int64_t argument, std::size_t count);
+// An id argument; nothing outside the 32-bit range ids have.
+[[nodiscard]] std::optional<std::int32_t> IdIn(std::int64_t argument);
 
 // Whether a script would read the text as a number: decimal, with an
 // optional sign, fraction and exponent, or an infinity or NaN as Lua writes

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "bindings/arguments.h"
 #include "bindings/script_values.h"
 #include "tokenizer/token_reader.h"
 
@@ -22,14 +23,17 @@ struct ReaderObject {
 }  // namespace
 
 int NewTokenReader(ScriptHost& host) {
+  auto args = ReadArguments<arg::Text>(host);
+  if (!args) return 0;
   PushNewObject(host, ObjectKind::kTokenReader, kTokenReaderMeta,
-                std::make_shared<ReaderObject>(StringArg(host, 1)));
+                std::make_shared<ReaderObject>(std::get<0>(*args)));
   return 1;
 }
 
 int TokenReaderReadToken(ScriptHost& host) {
-  auto* object = FindObject<ReaderObject>(host.GetUserDataArg(1), ObjectKind::kTokenReader);
-  if (object == nullptr) return 0;
+  auto args = ReadArguments<arg::Object<ReaderObject, ObjectKind::kTokenReader>>(host);
+  if (!args) return 0;
+  ReaderObject* object = std::get<0>(*args);
   char buffer[kScriptTokenLimit + 1];
   TokenType type = object->reader.ReadToken(buffer, kScriptTokenLimit);
   host.PushNumber(static_cast<float>(type));

@@ -66,7 +66,7 @@ struct Snapshot {
     for (std::size_t i = 0; i < entities.size(); ++i) {
       const Entity& a = entities[i];
       const Entity& b = other.entities[i];
-      if (a.name != b.name || a.classname != b.classname || a.id != b.id || a.keys != b.keys ||
+      if (a.name != b.name || a.Class() != b.Class() || a.Id() != b.Id() || a.keys != b.keys ||
           a.values != b.values || a.outputs != b.outputs || a.targets != b.targets ||
           a.parameters != b.parameters) {
         return false;
@@ -84,7 +84,7 @@ Snapshot Take(const MapDocument& document) {
   }
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
     const mapwright::MapEntity& entity = document.Entity(i);
-    Snapshot::Entity copy{entity.targetname, entity.classname, entity.id, {}, {}, {}, {}, {}};
+    Snapshot::Entity copy{entity.Name(), entity.Class(), entity.Id(), {}, {}, {}, {}, {}};
     for (std::size_t k = 0; k < entity.KeyCount(); ++k) {
       copy.keys.push_back(entity.Key(k).key);
       copy.values.push_back(entity.Key(k).value);
@@ -152,19 +152,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   plain += "\nentity\n{\n\"id\" \"77\"\n}\n";
   MapDocument after;
   mapwright::ParseMap(after, plain.c_str(), nullptr);
-  Check(after.EntityCount() > 0 && after.Entity(after.EntityCount() - 1).id == 77);
+  Check(after.EntityCount() > 0 && after.Entity(after.EntityCount() - 1).Id() == 77);
 
   mapwright::ParseMap(document, terminated, nullptr);
   Check(Take(document) == parsed);
   for (const Snapshot::Entity& entity : parsed.entities) {
     Check(document.FindByName(entity.name) != nullptr);
-    Check(document.FindByClass(entity.classname) != nullptr);
-    Check(document.FindByID(entity.id) != nullptr);
+    Check(document.FindByClass(entity.Class()) != nullptr);
+    Check(document.FindByID(entity.Id()) != nullptr);
   }
   const std::string firstSuffix = std::to_string(first);
   const std::string secondSuffix =
       second % 2 == 0 ? std::to_string(second) : "_" + std::to_string(second);
-  mapwright::RenameEntities(document, firstSuffix);
+  Check(mapwright::RenameEntities(document, firstSuffix));
   Snapshot once = Take(document);
   Check(once == RenamedModel(parsed, firstSuffix));
   if (reports.clean) {
@@ -173,7 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     mapwright::ParseMap(again, mapwright::WriteMap(document)->c_str(), nullptr);
     Check(Take(again) == once);
   }
-  mapwright::RenameEntities(document, secondSuffix);
+  Check(mapwright::RenameEntities(document, secondSuffix));
   Check(Take(document) == RenamedModel(once, secondSuffix));
   // The same text parsed again into the renamed document replaces it whole.
   mapwright::ParseMap(document, text.c_str(), nullptr);

@@ -7,16 +7,30 @@
 namespace mapwright {
 
 MapEntity& MapDocument::AddEntity() {
-  MapEntity& entity = entities_.emplace_back(texts_, lists_, entities_.size());
+  MapEntity& entity = entities_.emplace_back(texts_, lists_, edits_, entities_.size());
   order_.push_back(&entity);
+  edits_.Bump();
   return entity;
 }
 
-bool MapDocument::RemoveEntity(const MapEntity& entity) {
+std::vector<const MapEntity*> MapDocument::RemoveEntity(const MapEntity& entity) {
+  std::vector<const MapEntity*> removed;
   auto found = std::find(order_.begin(), order_.end(), &entity);
-  if (found == order_.end()) return false;
-  order_.erase(found);
-  return true;
+  if (found == order_.end()) return removed;
+  const EntityLayout& outer = entity.layout;
+  auto inside = [&outer, &entity](const MapEntity* other) {
+    return other == &entity ||
+           (outer.read && other->layout.read && other->layout.blockAt > outer.blockAt &&
+            other->layout.blockAt < outer.blockEnd);
+  };
+  // Entities inside an entity's block are rare: the order list is searched
+  // from the entity on, and kept in one pass only when there are any.
+  auto next = found + 1;
+  while (next != order_.end() && inside(*next)) ++next;
+  removed.assign(found, next);
+  order_.erase(found, next);
+  edits_.Bump();
+  return removed;
 }
 
 void MapDocument::AddWorldKey(std::string_view key, std::string_view value,
@@ -24,27 +38,29 @@ void MapDocument::AddWorldKey(std::string_view key, std::string_view value,
   worldKeys_.push_back({texts_.Intern(key), texts_.Store(value), place});
 }
 
-void MapDocument::SetWorldKey(std::string_view key, std::string_view value) {
-  SetPairs(worldKeys_, texts_, key, value);
+bool MapDocument::SetWorldKey(std::string_view key, std::string_view value) {
+  bool stored = SetPairs(worldKeys_, texts_, key, value, [](std::string_view, const char*) {});
+  if (stored) edits_.Bump();
+  return stored;
 }
 
 MapEntity* MapDocument::FindByClass(std::string_view classname) {
   for (MapEntity* entity : order_) {
-    if (classname == entity->classname) return entity;
+    if (classname == entity->Class()) return entity;
   }
   return nullptr;
 }
 
 MapEntity* MapDocument::FindByName(std::string_view name) {
   for (MapEntity* entity : order_) {
-    if (name == entity->targetname) return entity;
+    if (name == entity->Name()) return entity;
   }
   return nullptr;
 }
 
 MapEntity* MapDocument::FindByID(std::int32_t id) {
   for (MapEntity* entity : order_) {
-    if (entity->id == id) return entity;
+    if (entity->Id() == id) return entity;
   }
   return nullptr;
 }
@@ -57,11 +73,11 @@ bool MatchesPattern(std::string_view text, std::string_view pattern) {
   return SameName(text, pattern);
 }
 
-std::optional<std::size_t> MapDocument::FindNext(const char* MapEntity::*field,
+std::optional<std::size_t> MapDocument::FindNext(const char* (MapEntity::*field)() const,
                                                  std::string_view pattern,
                                                  std::size_t start) const {
   for (std::size_t i = start; i < order_.size(); ++i) {
-    if (MatchesPattern(order_[i]->*field, pattern)) return i;
+    if (MatchesPattern((order_[i]->*field)(), pattern)) return i;
   }
   return std::nullopt;
 }
@@ -78,6 +94,7 @@ void MapDocument::Clear() {
   source_.reset();
   layout = DocumentLayout();
   ++generation_;
+  edits_.Bump();
 }
 
 }  // namespace mapwright

@@ -41,21 +41,22 @@ class MapDocument {
   std::size_t EntityCount() const { return order_.size(); }
   MapEntity& Entity(std::size_t i) { return *order_[i]; }
   const MapEntity& Entity(std::size_t i) const { return *order_[i]; }
-  // Takes the entity out of the document, its whole block with it; later
-  // entities move down by one. False when it is not one of the document's.
-  bool RemoveEntity(const MapEntity& entity);
+  // Takes the entity out of the document, its whole block with it, and with
+  // it every entity read from inside that block; later entities move down.
+  // The entities taken out; none when it is not one of the document's.
+  std::vector<const MapEntity*> RemoveEntity(const MapEntity& entity);
   // Every entity the document has had since it was last cleared, removed
   // ones included, in the order they were made.
   const std::deque<MapEntity>& AllEntities() const { return entities_; }
 
-  // A new world pair, or one the parser read from the place given.
-  void AddWorldKey(std::string_view key, std::string_view value, const SourcePlace& place = {});
+  // A world pair the parser read from the place given.
+  void AddWorldKey(std::string_view key, std::string_view value, const SourcePlace& place);
   std::size_t WorldKeyCount() const { return worldKeys_.size(); }
   const KeyValue& WorldKey(std::size_t i) const { return worldKeys_[i]; }
   const KeyValueList& WorldKeys() const { return worldKeys_; }
   const KeyValue* FindWorldKey(std::string_view key) const { return FindPair(worldKeys_, key); }
   // As MapEntity::SetKey, on the world block.
-  void SetWorldKey(std::string_view key, std::string_view value);
+  [[nodiscard]] bool SetWorldKey(std::string_view key, std::string_view value);
 
   // The first entity in list order that matches, or null.
   MapEntity* FindByClass(std::string_view classname);
@@ -66,16 +67,18 @@ class MapDocument {
   // matches the pattern as the engine matches it: ASCII letters without
   // regard to case, and a '*' at the end matches any rest.
   std::optional<std::size_t> FindNextByName(std::string_view pattern, std::size_t start) const {
-    return FindNext(&MapEntity::targetname, pattern, start);
+    return FindNext(&MapEntity::Name, pattern, start);
   }
   std::optional<std::size_t> FindNextByClass(std::string_view pattern, std::size_t start) const {
-    return FindNext(&MapEntity::classname, pattern, start);
+    return FindNext(&MapEntity::Class, pattern, start);
   }
 
   // Destroys every entity and world pair, and forgets the source.
   void Clear();
   // Changes whenever Clear destroys the entities.
   std::uint64_t Generation() const { return generation_; }
+  // Changes with every edit of the document, its entities' included.
+  std::uint64_t Edits() const { return edits_.value; }
 
   // The text the document was read from; empty for a new one.
   void SetSource(std::shared_ptr<const TextBuffer> source) { source_ = std::move(source); }
@@ -89,8 +92,8 @@ class MapDocument {
   const TextPool& Texts() const { return texts_; }
 
  private:
-  std::optional<std::size_t> FindNext(const char* MapEntity::*field, std::string_view pattern,
-                                      std::size_t start) const;
+  std::optional<std::size_t> FindNext(const char* (MapEntity::*field)() const,
+                                      std::string_view pattern, std::size_t start) const;
 
   TextPool texts_;
   RecordArena lists_;  // the entities' lists; outlives them
@@ -99,6 +102,7 @@ class MapDocument {
   std::vector<MapEntity*> order_;
   KeyValueList worldKeys_;
   std::uint64_t generation_ = 0;
+  EditCount edits_;
 };
 
 // Whether text matches pattern as FindNextByName matches.

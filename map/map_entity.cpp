@@ -67,8 +67,31 @@ std::int32_t ParseEntityId(const char* text) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
 }
 
-void MapEntity::AddKey(std::string_view key, std::string_view value) {
+bool SameKey(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x == y) continue;
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + ('a' - 'A'));
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + ('a' - 'A'));
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool MapEntity::Create(std::string_view classname, std::int32_t id) {
+  if (!FitsInQuotes(classname)) return false;
+  class_ = texts_->Store(classname);
+  id_ = id;
+  edits_->Bump();
+  return true;
+}
+
+bool MapEntity::AddKey(std::string_view key, std::string_view value) {
+  if (!FitsInQuotes(key) || !FitsInQuotes(value)) return false;
   keys_.push_back({texts_->Intern(key), texts_->Store(value)});
+  edits_->Bump();
+  return true;
 }
 
 void MapEntity::AddReadKeys(std::span<const KeyValue> pairs) {
@@ -83,57 +106,80 @@ const KeyValue* FindPair(const KeyValueList& pairs, std::string_view key) {
   return nullptr;
 }
 
+// The fields follow pairs whose key is exactly the field's, as the parser
+// reads them.
 void MapEntity::FieldFollows(std::string_view key, const char* value) {
   if (key == "targetname") {
-    targetname = value;
+    name_ = value;
   } else if (key == "classname") {
-    classname = value;
+    class_ = value;
   } else if (key == "id") {
-    id = ParseEntityId(value);
+    id_ = ParseEntityId(value);
   }
 }
 
-const char* SetPairs(KeyValueList& pairs, TextPool& texts, std::string_view key,
-                     std::string_view value) {
-  const char* stored = texts.Store(value);
-  bool found = false;
-  for (KeyValue& pair : pairs) {
-    if (key != pair.key) continue;
-    pair.value = stored;
-    pair.place.edited = true;
-    found = true;
-  }
-  if (!found) pairs.push_back({texts.Intern(key), stored});
+bool MapEntity::SetKey(std::string_view key, std::string_view value) {
+  bool stored =
+      SetPairs(keys_, *texts_, key, value,
+               [this](std::string_view pairKey, const char* text) { FieldFollows(pairKey, text); });
+  if (stored) edits_->Bump();
   return stored;
-}
-
-void MapEntity::SetKey(std::string_view key, std::string_view value) {
-  FieldFollows(key, SetPairs(keys_, *texts_, key, value));
 }
 
 void MapEntity::RemoveKey(std::string_view key) {
   std::size_t kept = 0;
-  for (KeyValue& pair : keys_) {
-    if (key == pair.key) {
+  for (const KeyValue& pair : keys_) {
+    if (SameKey(key, pair.key)) {
       if (pair.place.read) cuts_.push_back(pair.place);
+      FieldFollows(pair.key, "");
     } else {
       keys_[kept++] = pair;
     }
   }
   if (kept == keys_.size()) return;
   keys_.resize(kept);
-  FieldFollows(key, "");
+  edits_->Bump();
 }
 
-void MapEntity::AddConnection(std::string_view output, const ConnectionParts& parts,
+void MapEntity::ReplaceValue(std::size_t i, const char* text) {
+  keys_[i].value = text;
+  keys_[i].place.edited = true;
+  edits_->Bump();
+}
+
+void MapEntity::ReplaceName(const char* text) {
+  name_ = text;
+  edits_->Bump();
+}
+
+bool MapEntity::AddConnection(std::string_view output, const ConnectionParts& parts,
                               const SourcePlace& place) {
+  if (!place.read &&
+      (!FitsInQuotes(output) || !FitsInQuotes(parts.target) || !FitsInQuotes(parts.parameters))) {
+    return false;
+  }
   connections_.push_back({texts_->Intern(output), texts_->Store(parts.target),
                           texts_->Store(parts.parameters), parts.separator, place});
+  edits_->Bump();
+  return true;
+}
+
+void MapEntity::ReplaceTarget(std::size_t i, const char* text) {
+  connections_[i].target = text;
+  connections_[i].place.edited = true;
+  edits_->Bump();
+}
+
+void MapEntity::ReplaceParameters(std::size_t i, const char* text) {
+  connections_[i].parameters = text;
+  connections_[i].place.edited = true;
+  edits_->Bump();
 }
 
 void MapEntity::RemoveConnection(std::size_t i) {
   if (connections_[i].place.read) cuts_.push_back(connections_[i].place);
   connections_.erase(connections_.begin() + static_cast<std::ptrdiff_t>(i));
+  edits_->Bump();
 }
 
 }  // namespace mapwright

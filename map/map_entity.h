@@ -73,20 +73,58 @@ OutputFields SplitParameters(std::string_view parameters, char separator);
 // Where an entity read from the source stands in it, and where new text goes.
 struct EntityLayout {
   bool read = false;
-  std::size_t blockAt = 0;      // the block's name
-  std::size_t blockEnd = 0;     // just past its closing brace
+  std::size_t blockAt = 0;   // the block's name
+  std::size_t blockEnd = 0;  // just past its closing brace
+  // The block that goes with the entity when it is removed: its own, or a
+  // "hidden" block around it that holds nothing else.
+  std::size_t removalAt = 0;
+  std::size_t removalEnd = 0;
   std::size_t pairsEnd = 0;     // where new pairs go: after the last pair's line
   int depth = 0;                // blocks around the entity block
   bool hasConnections = false;  // a connections block was read
   std::size_t connectionsEnd = 0;
 };
 
+// Whether map text can hold the text between quotes: the format has no
+// escape, so a double quote would end it early.
+inline bool FitsInQuotes(std::string_view text) {
+  return text.find('"') == std::string_view::npos;
+}
+
+// Equal as the engine compares keys: ASCII letters folded.
+bool SameKey(std::string_view a, std::string_view b);
+
 // The first pair with exactly that key, or null.
 const KeyValue* FindPair(const KeyValueList& pairs, std::string_view key);
-// Gives every pair with that key the value, or appends the pair when there is
-// none; the stored value.
-const char* SetPairs(KeyValueList& pairs, TextPool& texts, std::string_view key,
-                     std::string_view value);
+// Gives every pair whose key is the same but for ASCII case the value, or
+// appends the pair when there is none; calls changed(key) for each pair's
+// key. False, changing nothing, when the texts cannot be written.
+template <typename Changed>
+[[nodiscard]] bool SetPairs(KeyValueList& pairs, TextPool& texts, std::string_view key,
+                            std::string_view value, Changed changed) {
+  if (!FitsInQuotes(key) || !FitsInQuotes(value)) return false;
+  const char* stored = texts.Store(value);
+  bool found = false;
+  for (KeyValue& pair : pairs) {
+    if (!SameKey(key, pair.key)) continue;
+    pair.value = stored;
+    pair.place.edited = true;
+    found = true;
+    changed(pair.key, stored);
+  }
+  if (!found) {
+    pairs.push_back({texts.Intern(key), stored});
+    changed(pairs.back().key, stored);
+  }
+  return true;
+}
+
+// Counts the edits of one document, so that a parse can tell whether script
+// code it called changed the document.
+struct EditCount {
+  std::uint64_t value = 0;
+  void Bump() { ++value; }
+};
 
 // The id conversion of the C library's atoi, without its overflow hazard:
 // leading blanks, an optional sign, decimal digits; wraps as glibc does.
@@ -94,9 +132,11 @@ std::int32_t ParseEntityId(const char* text);
 
 class MapEntity {
  public:
-  // The entity's texts go to texts, its lists to lists.
-  MapEntity(TextPool& texts, RecordArena& lists, std::size_t serial)
+  // The entity's texts go to texts, its lists to lists, and its edits are
+  // counted in edits.
+  MapEntity(TextPool& texts, RecordArena& lists, EditCount& edits, std::size_t serial)
       : texts_(&texts),
+        edits_(&edits),
         serial_(serial),
         keys_(ArenaAllocator<KeyValue>(&lists)),
         connections_(ArenaAllocator<Connection>(&lists)),
@@ -104,35 +144,46 @@ class MapEntity {
 
   // The name, class and id are set by the entity's creator, and follow
   // SetKey and RemoveKey of their keys; AddKey never changes them.
-  const char* targetname = "";
-  const char* classname = "";
-  std::int32_t id = 0;
+  const char* Name() const { return name_; }
+  const char* Class() const { return class_; }
+  std::int32_t Id() const { return id_; }
+  // For a new entity: its class and id. False when the class cannot be
+  // written.
+  [[nodiscard]] bool Create(std::string_view classname, std::int32_t id);
 
   // The entity's number among all the document has had: never reused.
   std::size_t Serial() const { return serial_; }
 
-  void AddKey(std::string_view key, std::string_view value);
+  // The edits below that store texts refuse, changing nothing, texts that
+  // map text cannot hold (FitsInQuotes).
+  [[nodiscard]] bool AddKey(std::string_view key, std::string_view value);
   // Pairs as the parser read them, their texts stored in the entity's pool:
   // the last name, class or id pair sets the field.
   void AddReadKeys(std::span<const KeyValue> pairs);
   std::size_t KeyCount() const { return keys_.size(); }
-  KeyValue& Key(std::size_t i) { return keys_[i]; }
   const KeyValue& Key(std::size_t i) const { return keys_[i]; }
   const KeyValueList& Keys() const { return keys_; }
   // The first pair with exactly that key, or null.
   const KeyValue* FindKey(std::string_view key) const { return FindPair(keys_, key); }
-  // Gives every pair with that key the value, or appends the pair when there
-  // is none; the fields follow.
-  void SetKey(std::string_view key, std::string_view value);
-  // Removes every pair with that key; the fields follow.
+  // Gives every pair with that key (ASCII case aside) the value, or appends
+  // the pair when there is none; the fields follow.
+  [[nodiscard]] bool SetKey(std::string_view key, std::string_view value);
+  // Removes every pair with that key (ASCII case aside); the fields follow.
   void RemoveKey(std::string_view key);
+  // Pair i's value becomes text, a text of the entity's pool; the fields
+  // stay (renaming sets the name itself).
+  void ReplaceValue(std::size_t i, const char* text);
+  // The name field becomes text, a text of the entity's pool.
+  void ReplaceName(const char* text);
 
   // A new connection, or one the parser read from the place given.
-  void AddConnection(std::string_view output, const ConnectionParts& parts,
-                     const SourcePlace& place = {});
+  [[nodiscard]] bool AddConnection(std::string_view output, const ConnectionParts& parts,
+                                   const SourcePlace& place = {});
   std::size_t ConnectionCount() const { return connections_.size(); }
-  Connection& GetConnection(std::size_t i) { return connections_[i]; }
   const Connection& GetConnection(std::size_t i) const { return connections_[i]; }
+  // Connection i's target or parameters become text, a text of the pool.
+  void ReplaceTarget(std::size_t i, const char* text);
+  void ReplaceParameters(std::size_t i, const char* text);
   void RemoveConnection(std::size_t i);
 
   EntityLayout layout;
@@ -145,7 +196,11 @@ class MapEntity {
   void FieldFollows(std::string_view key, const char* value);
 
   TextPool* texts_;
+  EditCount* edits_;
   std::size_t serial_;
+  const char* name_ = "";
+  const char* class_ = "";
+  std::int32_t id_ = 0;
   KeyValueList keys_;
   ArenaVector<Connection> connections_;
   ArenaVector<SourcePlace> cuts_;

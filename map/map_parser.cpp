@@ -13,13 +13,17 @@
 namespace mapwright {
 namespace {
 
-constexpr int kTokenLimit = 1023;
-constexpr int kStringRoom = kTokenLimit - 2;  // the longest quoted text the reader keeps whole
+// The parser keeps every text whole: it reads with no limit of its own.
+constexpr int kTokenLimit = std::numeric_limits<int>::max();
 // A text damaged all over (a binary file, say) is reported this often at
 // most; a last report says that more follows.
 constexpr int kMostSyntaxReports = 100;
 
 enum class ParseState : std::uint8_t { kNone, kEntity, kConnections, kOther, kWorld };
+
+// Thrown where a report returns and the script it ran changed the document:
+// the parse leaves at once and touches the document no more.
+struct ParseLeft {};
 
 // A key, a value or a block name. A byte that starts no token reads as an
 // empty identifier: that is no word.
@@ -99,13 +103,16 @@ class MapParser {
 
  private:
   struct Block {
-    ParseState state;
+    ParseState state;  // the state around the block
     std::string_view name;
     const char* start;
+    MapEntity* entity;      // the entity the block holds, if an entity block
+    int items;              // pairs and blocks directly inside
+    MapEntity* onlyEntity;  // the entity of its one block inside, if an entity block
   };
 
   inline TokenView Next();
-  [[nodiscard]] bool PlainLines();
+  void PlainLines();
   static const char* PastBlanks(const char* p) {
     while (*p == ' ' || *p == '\t') ++p;
     return p;
@@ -121,25 +128,28 @@ class MapParser {
   void PushBack(const TokenView& token) { pending_[pendingCount_++] = token; }
   // Reports a string or block comment that the end of the text cut off; call
   // right after reading the token.
-  [[nodiscard]] bool CheckClosed(const TokenView& token) {
+  void CheckClosed(const TokenView& token) {
     if (token.type == TOKEN_STRING) {
       const char* cursor = reader_.Cursor();
-      if (cursor > token.text + token.length && cursor[-1] == '"') return true;
+      if (cursor > token.text + token.length && cursor[-1] == '"') return;
     } else if (token.type != TOKEN_COMMENT) {
-      return true;
+      return;
     }
-    return CheckClosedSlowly(token);
+    CheckClosedSlowly(token);
   }
-  [[nodiscard]] bool CheckClosedSlowly(const TokenView& token);
+  void CheckClosedSlowly(const TokenView& token);
 
-  // Each returns false when the document was parsed anew from a report.
-  bool Step();
-  bool AfterWord(const TokenView& first, const TokenView& second);
-  bool Pair(const TokenView& key, const TokenView& value);
-  bool RestOfPairLine(const TokenView& first);
-  bool OpenBlock(const TokenView& name, const TokenView& brace);
-  bool CloseBlock(const TokenView& brace);
-  [[nodiscard]] bool Damage(const char* where, const std::string& what);
+  // Any report may leave the parse by throwing ParseLeft (see Tell).
+  void Step();
+  void AfterWord(const TokenView& first, const TokenView& second);
+  void Pair(const TokenView& key, const TokenView& value);
+  void RestOfPairLine(const TokenView& first);
+  void OpenBlock(const TokenView& name, const TokenView& brace);
+  void CloseBlock(const TokenView& brace);
+  // Reports damage at where; the text up to stop is what was read before it.
+  void Damage(const char* where, const std::string& what, const char* stop = nullptr);
+  void Tell(const char* kind, const std::string& message, const char* stop);
+  void EndTextAt(const char* stop);
   void DropRestOfLine(const char* where);
   void ReportOpenBlocks();
 
@@ -157,7 +167,6 @@ class MapParser {
   }
   const char* TokenEnd(const TokenView& token) const;
   std::size_t LineAfter(const char* where) const;
-  bool DocumentReplaced() const { return document_.Generation() != generation_; }
   int LineOf(const char* where);
   const char* LineEnd(const char* where) const;
 
@@ -166,7 +175,7 @@ class MapParser {
   const char* end_;
   InPlaceTokenReader reader_;
   ParseReporter* reporter_;
-  std::uint64_t generation_ = 0;
+  bool atEnd_ = false;
   ParseState state_ = ParseState::kNone;
   std::vector<Block> open_;
   MapEntity* currentEntity_ = nullptr;  // outlives its block, by design of the format's reader
@@ -200,32 +209,32 @@ inline TokenView MapParser::Next() {
 }
 
 // Reached for a string left open and for every comment.
-bool MapParser::CheckClosedSlowly(const TokenView& token) {
+void MapParser::CheckClosedSlowly(const TokenView& token) {
   const char* cursor = reader_.Cursor();
   if (token.type == TOKEN_STRING) {
-    return Damage(StartOf(token), "string not closed at the end of the text");
+    Damage(StartOf(token), "string not closed at the end of the text");
+  } else if (token.text[-1] == '*' &&
+             !(cursor - 2 >= token.text && cursor[-2] == '*' && cursor[-1] == '/')) {
+    Damage(token.text - 2, "comment not closed at the end of the text");
   }
-  if (token.text[-1] == '*') {
-    if (cursor - 2 >= token.text && cursor[-2] == '*' && cursor[-1] == '/') return true;
-    return Damage(token.text - 2, "comment not closed at the end of the text");
-  }
-  return true;
 }
 
 void MapParser::Run() {
-  generation_ = document_.Generation();
-  while (Step()) {
+  try {
+    while (!atEnd_) Step();
+    GivePairs();
+  } catch (const ParseLeft&) {
+    // A report's script changed the document; what it did stands.
   }
-  if (!DocumentReplaced()) GivePairs();
 }
 
 // Most lines of a map are clean: one quoted pair, a block name or a brace,
 // alone on its line, where no damage can be. They are taken here without the
 // token reader, up to the first other line, which is left to Step.
-bool MapParser::PlainLines() {
+void MapParser::PlainLines() {
   const char* line = PastWhitespace(reader_.Cursor());
   if (afterPair_ != nullptr) {
-    if (OnOneLine(afterPair_, line)) return true;  // the rest of a pair's line
+    if (OnOneLine(afterPair_, line)) return;  // the rest of a pair's line
     afterPair_ = nullptr;
   }
   for (;;) {
@@ -236,49 +245,48 @@ bool MapParser::PlainLines() {
       const char* valueEnd = FindQuote(keyEnd + 3, end_);
       if (valueEnd == nullptr || (next = PastLineEnd(valueEnd + 1)) == nullptr) break;
       if (state_ != ParseState::kOther && state_ != ParseState::kNone) {
-        // Texts the reader would cut are left to it.
-        const auto keyLength = keyEnd - line - 1;
-        const auto valueLength = valueEnd - keyEnd - 3;
-        if (keyLength > kStringRoom || valueLength > kStringRoom) break;
-        HandlePair({line + 1, static_cast<int>(keyLength), TOKEN_STRING},
-                   {keyEnd + 3, static_cast<int>(valueLength), TOKEN_STRING});
-        if (DocumentReplaced()) return false;
+        HandlePair({line + 1, static_cast<int>(keyEnd - line - 1), TOKEN_STRING},
+                   {keyEnd + 3, static_cast<int>(valueEnd - keyEnd - 3), TOKEN_STRING});
+      } else if (!open_.empty()) {
+        ++open_.back().items;  // as HandlePair counts it
       }
     } else if (*line == '}') {
       if ((next = PastLineEnd(line + 1)) == nullptr) break;
-      if (!CloseBlock({line, 1, TOKEN_OPERATOR})) return false;
+      CloseBlock({line, 1, TOKEN_OPERATOR});
     } else if (HasClass(*line, kWord) && !HasClass(*line, kDigit)) {
       const char* nameEnd = line + 1;
       while (HasClass(*nameEnd, kWord)) ++nameEnd;
       if (nameEnd - line >= kTokenLimit || (*nameEnd != '\r' && *nameEnd != '\n')) break;
       const char* brace = PastWhitespace(nameEnd);
       if (*brace != '{' || (next = PastLineEnd(brace + 1)) == nullptr) break;
-      static_cast<void>(OpenBlock({line, static_cast<int>(nameEnd - line), TOKEN_IDENTIFIER},
-                                  {brace, 1, TOKEN_OPERATOR}));  // never fails
+      OpenBlock({line, static_cast<int>(nameEnd - line), TOKEN_IDENTIFIER},
+                {brace, 1, TOKEN_OPERATOR});
     } else {
       break;
     }
     line = PastWhitespace(next);
   }
   reader_.MoveTo(line);
-  return true;
 }
 
-bool MapParser::Step() {
-  if (pendingCount_ == 0 && !PlainLines()) return false;
+void MapParser::Step() {
+  if (pendingCount_ == 0) PlainLines();
   TokenView first = Next();
   // The common step first: a quoted pair, on a line of its own.
   if (first.type == TOKEN_STRING &&
       (afterPair_ == nullptr || !OnOneLine(afterPair_, first.text - 1))) {
     afterPair_ = nullptr;
-    if (!CheckClosed(first)) return false;
+    CheckClosed(first);
     TokenView second = Next();
-    if (second.type == TOKEN_STRING && CheckClosed(second)) return Pair(first, second);
+    if (second.type == TOKEN_STRING) {
+      CheckClosed(second);
+      return Pair(first, second);
+    }
     return AfterWord(first, second);
   }
   if (first.type == TOKEN_EOF) {
-    ReportOpenBlocks();
-    return false;
+    atEnd_ = true;
+    return ReportOpenBlocks();
   }
   if (first.type == TOKEN_COMMENT) return CheckClosed(first);
   if (afterPair_ != nullptr && !IsBrace(first) && OnOneLine(afterPair_, StartOf(first))) {
@@ -287,21 +295,20 @@ bool MapParser::Step() {
   afterPair_ = nullptr;
   if (IsOperator(first, '}')) return CloseBlock(first);
   if (IsOperator(first, '{')) {
-    if (!Damage(first.text, "'{' without a block name")) return false;
+    Damage(first.text, "'{' without a block name");
     return OpenBlock({first.text, 0, TOKEN_IDENTIFIER}, first);
   }
   if (!IsWord(first)) {
-    if (!Damage(StartOf(first), "unexpected " + Describe(first))) return false;
-    DropRestOfLine(StartOf(first));
-    return true;
+    Damage(StartOf(first), "unexpected " + Describe(first));
+    return DropRestOfLine(StartOf(first));
   }
-  if (!CheckClosed(first)) return false;
-  return AfterWord(first, Next());
+  CheckClosed(first);
+  AfterWord(first, Next());
 }
 
 // The token after a key or block name.
-bool MapParser::AfterWord(const TokenView& first, const TokenView& second) {
-  if (!CheckClosed(second)) return false;
+void MapParser::AfterWord(const TokenView& first, const TokenView& second) {
+  CheckClosed(second);
   if (second.type == TOKEN_STRING) return Pair(first, second);
   if (IsOperator(second, '{')) return OpenBlock(first, second);
   // Rare from here on: unquoted values, and damage.
@@ -311,41 +318,36 @@ bool MapParser::AfterWord(const TokenView& first, const TokenView& second) {
     // block name.
     TokenView third = Next();
     if (IsOperator(third, '{')) {
-      return Damage(StartOf(first), "key " + key + " has no value before a block") &&
-             OpenBlock(second, third);
+      Damage(StartOf(first), "key " + key + " has no value before a block");
+      return OpenBlock(second, third);
     }
     PushBack(third);
   }
   if (IsWord(second)) return Pair(first, second);
   if (second.type == TOKEN_EOF) {
-    if (!Damage(StartOf(first), "key " + key + " has no value at the end of the text")) {
-      return false;
-    }
-    PushBack(second);
-    return true;
+    Damage(StartOf(first), "key " + key + " has no value at the end of the text");
+    return PushBack(second);
   }
   if (IsOperator(second, '}')) {
-    return Damage(StartOf(first), "key " + key + " has no value before '}'") && CloseBlock(second);
+    Damage(StartOf(first), "key " + key + " has no value before '}'");
+    return CloseBlock(second);
   }
   if (second.type == TOKEN_COMMENT) {
     return Damage(StartOf(first), "key " + key + " has no value before the comment");
   }
-  if (!Damage(StartOf(second), key + " is followed by " + Describe(second))) return false;
+  Damage(StartOf(second), key + " is followed by " + Describe(second), StartOf(first));
   DropRestOfLine(StartOf(second));
-  return true;
 }
 
-inline bool MapParser::Pair(const TokenView& key, const TokenView& value) {
+inline void MapParser::Pair(const TokenView& key, const TokenView& value) {
   HandlePair(key, value);
-  if (DocumentReplaced()) return false;
   afterPair_ = value.text + value.length;
-  return true;
 }
 
 // More text on the line of a pair: whole pairs of quoted texts are taken as
 // they are; any other rest of the line (an unquoted word there is a value's
 // own quotes gone astray) is damage, reported once and dropped.
-bool MapParser::RestOfPairLine(const TokenView& first) {
+void MapParser::RestOfPairLine(const TokenView& first) {
   const char* lineEnd = LineEnd(afterPair_);
   afterPair_ = nullptr;
   std::vector<TokenView> rest{first};
@@ -361,12 +363,10 @@ bool MapParser::RestOfPairLine(const TokenView& first) {
     rest.push_back(token);
   }
   if (quotedOnly && rest.size() % 2 == 0) {
-    for (std::size_t i = 0; i < rest.size(); i += 2) {
-      if (!Pair(rest[i], rest[i + 1])) return false;
-    }
-    return true;
+    for (std::size_t i = 0; i < rest.size(); i += 2) Pair(rest[i], rest[i + 1]);
+    return;
   }
-  return Damage(StartOf(first), "unexpected " + Describe(first) + " after a pair");
+  Damage(StartOf(first), "unexpected " + Describe(first) + " after a pair");
 }
 
 void MapParser::DropRestOfLine(const char* where) {
@@ -380,20 +380,24 @@ void MapParser::DropRestOfLine(const char* where) {
   }
 }
 
-bool MapParser::OpenBlock(const TokenView& name, const TokenView& brace) {
+void MapParser::OpenBlock(const TokenView& name, const TokenView& brace) {
   std::string_view text = TextOf(name);
   const int depth = static_cast<int>(open_.size());
   if (depth == 0) topBlockHasEntity_ = false;
   const ParseState outer = state_;
-  open_.push_back({state_, text, StartOf(name)});
+  if (depth > 0) ++open_.back().items;
+  open_.push_back({state_, text, StartOf(name), nullptr, 0, nullptr});
   const std::size_t inside = LineAfter(brace.text + 1);
   if (text == "entity") {
     GivePairs();
     currentEntity_ = &document_.AddEntity();
+    open_.back().entity = currentEntity_;
     EntityLayout& layout = currentEntity_->layout;
     layout.read = true;
     layout.blockAt = Offset(StartOf(name));
     layout.blockEnd = Offset(end_);  // until its brace closes it
+    layout.removalAt = layout.blockAt;
+    layout.removalEnd = layout.blockEnd;
     layout.pairsEnd = inside;
     layout.depth = depth;
     topBlockHasEntity_ = true;
@@ -413,24 +417,31 @@ bool MapParser::OpenBlock(const TokenView& name, const TokenView& brace) {
   } else {
     state_ = ParseState::kOther;
   }
-  return true;
 }
 
-bool MapParser::CloseBlock(const TokenView& brace) {
+void MapParser::CloseBlock(const TokenView& brace) {
   if (open_.empty()) return Damage(brace.text, "'}' with no open block");
-  if (state_ == ParseState::kEntity && currentEntity_ != nullptr) {
+  const Block closed = open_.back();
+  if (closed.entity != nullptr) {
     GivePairs();
-    currentEntity_->layout.blockEnd = Offset(brace.text + 1);
+    EntityLayout& layout = closed.entity->layout;
+    layout.blockEnd = layout.removalEnd = Offset(brace.text + 1);
   }
-  const bool world = open_.back().name == "world";
-  state_ = open_.back().state;
+  if (closed.onlyEntity != nullptr && closed.items == 1 && closed.name == "hidden") {
+    // A hidden block that holds only an entity goes with it.
+    EntityLayout& layout = closed.onlyEntity->layout;
+    layout.removalAt = Offset(closed.start);
+    layout.removalEnd = Offset(brace.text + 1);
+  }
+  const bool world = closed.name == "world";
+  state_ = closed.state;
   open_.pop_back();
+  if (!open_.empty()) open_.back().onlyEntity = closed.entity;
   // New entities go after the top-level block of the last entity, or after
   // the world block when no entity came before it.
   if (open_.empty() && (topBlockHasEntity_ || (world && document_.EntityCount() == 0))) {
     document_.layout.entitiesEnd = LineAfter(brace.text + 1);
   }
-  return true;
 }
 
 void MapParser::ReportOpenBlocks() {
@@ -440,23 +451,63 @@ void MapParser::ReportOpenBlocks() {
                                             : "block \"" + std::string(innermost.name) + "\"";
   std::string what = name + " is not closed at the end of the text";
   if (open_.size() > 1) what += " (" + std::to_string(open_.size()) + " blocks open)";
-  lastDamagedLine_ = 0;                              // always told, however close to other damage
-  static_cast<void>(Damage(innermost.start, what));  // the parse ends either way
+  lastDamagedLine_ = 0;  // always told, however close to other damage
+  Damage(innermost.start, what, end_);
 }
 
 // Reports one run of damage: damage on the line of the last report, or on
 // the line after it, extends that run and is not reported again.
-bool MapParser::Damage(const char* where, const std::string& what) {
-  if (reporter_ == nullptr) return true;
+void MapParser::Damage(const char* where, const std::string& what, const char* stop) {
+  if (reporter_ == nullptr) return;
   int line = LineOf(where);
   bool sameRun = lastDamagedLine_ != 0 && line - lastDamagedLine_ <= 1 && line >= lastDamagedLine_;
   lastDamagedLine_ = line;
-  if (sameRun || syntaxReports_ > kMostSyntaxReports) return true;
+  if (sameRun || syntaxReports_ > kMostSyntaxReports) return;
   std::string message = "line " + std::to_string(line) + ": ";
   message += ++syntaxReports_ > kMostSyntaxReports ? "more damage follows, not reported" : what;
+  Tell("Syntax", message, stop != nullptr ? stop : where);
+}
+
+// The one way out of a parse: when the script a report ran parsed the
+// document anew or let it go (both clear it), or edited it, the parse leaves
+// and never touches the document again. An edited document keeps what was
+// read before stop, its text closed there.
+void MapParser::Tell(const char* kind, const std::string& message, const char* stop) {
   GivePairs();
-  reporter_->Report("Syntax", message);
-  return !DocumentReplaced();
+  const std::uint64_t generation = document_.Generation();
+  const std::uint64_t edits = document_.Edits();
+  reporter_->Report(kind, message);
+  if (document_.Generation() != generation) throw ParseLeft{};
+  if (document_.Edits() != edits) {
+    EndTextAt(stop);
+    throw ParseLeft{};
+  }
+}
+
+// The document's text becomes the text read before stop, with a closing
+// brace for every block still open, so that its text reads back as the
+// document holds it.
+void MapParser::EndTextAt(const char* stop) {
+  const std::string& eol = document_.layout.lineEnding;
+  std::string closing;
+  if (stop > base_ && stop[-1] != '\n') closing += eol;
+  const std::size_t at = Offset(stop);
+  for (std::size_t i = open_.size(); i-- > 0;) {
+    closing.append(i, '\t').append(1, '}').append(eol);
+    if (MapEntity* entity = open_[i].entity) {
+      entity->layout.blockEnd = entity->layout.removalEnd = at + closing.size();
+    }
+  }
+  auto text = std::make_shared<TextBuffer>(at + closing.size());
+  std::memcpy(text->data(), base_, at);
+  std::memcpy(text->data() + at, closing.data(), closing.size());
+  DocumentLayout& layout = document_.layout;
+  if (!open_.empty() &&
+      (topBlockHasEntity_ || (open_.front().name == "world" && document_.EntityCount() == 0))) {
+    layout.entitiesEnd = text->size();
+  }
+  layout.entitiesEnd = std::min(layout.entitiesEnd, text->size());
+  document_.SetSource(std::move(text));
 }
 
 int MapParser::LineOf(const char* where) {
@@ -499,6 +550,7 @@ std::size_t MapParser::LineAfter(const char* where) const {
 }
 
 void MapParser::HandlePair(const TokenView& key, const TokenView& value) {
+  if (!open_.empty()) ++open_.back().items;
   if (state_ == ParseState::kOther || state_ == ParseState::kNone) return;
   const char* valueEnd = TokenEnd(value);
   SourcePlace place{Offset32(StartOf(key)), Offset32(StartOf(value)), Offset32(valueEnd), true,
@@ -509,10 +561,8 @@ void MapParser::HandlePair(const TokenView& key, const TokenView& value) {
       if (currentEntity_ != nullptr) currentEntity_->layout.pairsEnd = LineAfter(valueEnd);
       break;
     case ParseState::kConnections:
-      // Before the pair: a pair that is no output is reported, and the report
-      // may parse the document anew.
-      if (currentEntity_ != nullptr) currentEntity_->layout.connectionsEnd = LineAfter(valueEnd);
       HandleConnectionPair(TextOf(key), TextOf(value), place);
+      if (currentEntity_ != nullptr) currentEntity_->layout.connectionsEnd = LineAfter(valueEnd);
       break;
     case ParseState::kWorld:
       document_.AddWorldKey(TextOf(key), TextOf(value), place);
@@ -534,22 +584,21 @@ void MapParser::HandleConnectionPair(std::string_view key, std::string_view valu
                                      const SourcePlace& place) {
   if (currentEntity_ == nullptr) return;
   if (std::optional<ConnectionParts> parts = SplitConnectionValue(value)) {
-    currentEntity_->AddConnection(key, *parts, place);
+    static_cast<void>(currentEntity_->AddConnection(key, *parts, place));  // read ones always fit
     return;
   }
   if (reporter_ == nullptr) return;
   std::string message = "Keyvalue found inside of connections block. { Key = ";
   message.append(key).append(", Value = ").append(value).append(" }");
-  GivePairs();
-  reporter_->Report("Connection", message);
+  Tell("Connection", message, base_ + place.keyAt);
 }
 
 }  // namespace
 
 // The document keeps its own copy of the text, which the parse reads; the
 // parse holds it too, as a report may parse the document anew.
-void ParseMap(MapDocument& document, const char* text, ParseReporter* reporter) {
-  std::size_t size = std::strlen(text);
+void ParseMap(MapDocument& document, std::string_view text, ParseReporter* reporter) {
+  std::size_t size = text.size();
   if (size > std::numeric_limits<std::uint32_t>::max()) {
     document.Clear();
     if (reporter != nullptr) {
@@ -558,7 +607,7 @@ void ParseMap(MapDocument& document, const char* text, ParseReporter* reporter) 
     return;
   }
   auto copy = std::make_shared<TextBuffer>(size);
-  std::memcpy(copy->data(), text, size);
+  std::memcpy(copy->data(), text.data(), size);
   std::shared_ptr<const TextBuffer> source = copy;
   document.Clear();
   document.SetSource(source);

@@ -5,6 +5,7 @@
 #define MAPWRIGHT_MAP_MAP_PARSER_H
 
 #include <string>
+#include <string_view>
 
 #include "map/map_document.h"
 
@@ -19,10 +20,14 @@ class ParseReporter {
   ~ParseReporter() = default;
 };
 
-// Clears the document, then fills it from text, which it keeps a copy of. A reporter may run script
-// code that parses into the same document again; the parse then stops at once
-// and the document keeps what that inner parse read.
-void ParseMap(MapDocument& document, const char* text, ParseReporter* reporter);
+// Clears the document, then fills it from text, which holds no zero byte and
+// which it keeps a copy of.
+// A reporter may run script code that changes the document: when it parses
+// the document anew or lets it go, the parse leaves at once and the document
+// keeps what that code made of it; when it edits the document, the parse
+// leaves too, and the document keeps what was read before the report, with
+// the edit, and a text closed there that reads back as it.
+void ParseMap(MapDocument& document, std::string_view text, ParseReporter* reporter);
 
 }  // namespace mapwright
 

@@ -1,6 +1,7 @@
 #include "map/map_writer.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <string>
@@ -46,8 +47,10 @@ class Writer {
   Patch Cut(std::size_t at, std::size_t end) const;
   void Rewrite(const SourcePlace& place, std::string_view value);
 
-  // A patch of new text, which the writer keeps.
+  // A patch of new lines, which the writer keeps: they start a line of
+  // their own, whatever stands before them on the line.
   void Insert(std::size_t at, std::string text) {
+    if (at > 0 && at <= source_.size() && source_[at - 1] != '\n') text.insert(0, eol_);
     patches_.push_back({at, at, texts_.emplace_back(std::move(text))});
   }
 
@@ -136,8 +139,8 @@ void Writer::Entity(const MapEntity& entity) {
 // its id and class from its fields unless pairs give them.
 void Writer::NewEntity(const MapEntity& entity, std::string& out) {
   out += "entity" + eol_ + "{" + eol_;
-  if (entity.FindKey("id") == nullptr) out += PairLine(1, "id", std::to_string(entity.id));
-  if (entity.FindKey("classname") == nullptr) out += PairLine(1, "classname", entity.classname);
+  if (entity.FindKey("id") == nullptr) out += PairLine(1, "id", std::to_string(entity.Id()));
+  if (entity.FindKey("classname") == nullptr) out += PairLine(1, "classname", entity.Class());
   out += Pairs(entity.Keys(), 1);
   std::string connections = Connections(entity, 2);
   if (!connections.empty()) out += ConnectionsBlock(1, connections);
@@ -165,7 +168,7 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
     bool alive = live[entity.Serial()];
     if (entity.layout.read) {
       if (!alive) {
-        patches_.push_back(Cut(entity.layout.blockAt, entity.layout.blockEnd));
+        patches_.push_back(Cut(entity.layout.removalAt, entity.layout.removalEnd));
       } else {
         Entity(entity);
       }
@@ -173,11 +176,7 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
       NewEntity(entity, created);
     }
   }
-  if (!created.empty()) {
-    std::size_t at = document_.layout.entitiesEnd;
-    if (at > 0 && source_[at - 1] != '\n') created.insert(0, eol_);
-    Insert(at, std::move(created));
-  }
+  if (!created.empty()) Insert(document_.layout.entitiesEnd, std::move(created));
 
   if (patches_.empty()) {
     if (document_.SourceBuffer() != nullptr) return document_.SourceBuffer();
@@ -190,6 +189,16 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
   };
   if (!std::is_sorted(patches_.begin(), patches_.end(), before)) {
     std::stable_sort(patches_.begin(), patches_.end(), before);
+  }
+  // Every place lies in the source: anything else is a fault of the model,
+  // which stops a checked build and is never copied from.
+  for (Patch& patch : patches_) {
+    if (patch.begin <= patch.end && patch.end <= source_.size()) continue;
+#ifndef NDEBUG
+    std::abort();
+#endif
+    patch.end = std::min(patch.end, source_.size());
+    patch.begin = std::min(patch.begin, patch.end);
   }
   // Measured first, then written once into a buffer of the exact size.
   std::size_t size = 0;

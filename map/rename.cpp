@@ -26,33 +26,34 @@ class Renaming {
   Renaming(MapDocument& document, std::string_view suffix, const NameTable& names)
       : texts_(document.Texts()), suffix_(suffix), names_(names) {}
 
-  // The text with the suffix when it names an entity.
-  void Follow(const char*& text) const {
-    if (*text == '\0') return;
-    if (const NameTable::Entry* entry = names_.Find(text)) text = Renamed(text, *entry);
+  // The text with the suffix when it names an entity; null when it does not.
+  const char* Follow(const char* text) const {
+    if (*text == '\0') return nullptr;
+    const NameTable::Entry* entry = names_.Find(text);
+    return entry != nullptr ? Renamed(text, *entry) : nullptr;
   }
   // A key's value: the check on its key comes only after the table's, which
   // turns most values away at once.
-  void FollowValue(KeyValue& pair) const {
-    if (*pair.value == '\0') return;
+  const char* FollowValue(const KeyValue& pair) const {
+    if (*pair.value == '\0') return nullptr;
     const NameTable::Entry* entry = names_.Find(pair.value);
-    if (entry == nullptr || KeepsItsValue(pair.key)) return;
-    if (!NamesAnEntity(pair.key) && ReadsAsNumber(pair.value)) return;
-    pair.value = Renamed(pair.value, *entry);
-    pair.place.edited = true;
+    if (entry == nullptr || KeepsItsValue(pair.key)) return nullptr;
+    if (!NamesAnEntity(pair.key) && ReadsAsNumber(pair.value)) return nullptr;
+    return Renamed(pair.value, *entry);
   }
   // The parameters with the suffix after the parameter field, when it names
-  // an entity.
-  void FollowParameter(Connection& connection) const {
+  // an entity; null when it does not.
+  const char* FollowParameter(const Connection& connection) const {
     std::string_view parameters = connection.parameters;
     std::string_view parameter = SplitParameters(parameters, connection.separator).parameter;
-    if (parameter.empty() || names_.Find(parameter) == nullptr || ReadsAsNumber(parameter)) return;
+    if (parameter.empty() || names_.Find(parameter) == nullptr || ReadsAsNumber(parameter)) {
+      return nullptr;
+    }
     std::size_t end =
         static_cast<std::size_t>(parameter.data() - parameters.data()) + parameter.size();
     std::string changed(parameters.substr(0, end));
     changed.append(suffix_).append(parameters.substr(end));
-    connection.parameters = texts_.Store(changed);
-    connection.place.edited = true;
+    return texts_.Store(changed);
   }
 
  private:
@@ -86,33 +87,37 @@ bool ReadsAsNumber(std::string_view text) {
   return i == text.size();
 }
 
-void RenameEntities(MapDocument& document, std::string_view suffix) {
+bool RenameEntities(MapDocument& document, std::string_view suffix) {
+  if (!FitsInQuotes(suffix)) return false;
   // The old names; their texts stay alive in the pool, so the table may point
   // into them.
   std::size_t named = 0;
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
-    named += *document.Entity(i).targetname != '\0' ? 1 : 0;
+    named += *document.Entity(i).Name() != '\0' ? 1 : 0;
   }
-  if (named == 0 || suffix.empty()) return;
+  if (named == 0 || suffix.empty()) return true;
   NameTable names(named);
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
-    std::string_view name = document.Entity(i).targetname;
+    std::string_view name = document.Entity(i).Name();
     if (!name.empty()) names.Insert(name);
   }
 
   Renaming renaming(document, suffix, names);
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
     MapEntity& entity = document.Entity(i);
-    renaming.Follow(entity.targetname);
-    for (std::size_t k = 0; k < entity.KeyCount(); ++k) renaming.FollowValue(entity.Key(k));
+    if (const char* name = renaming.Follow(entity.Name())) entity.ReplaceName(name);
+    for (std::size_t k = 0; k < entity.KeyCount(); ++k) {
+      if (const char* value = renaming.FollowValue(entity.Key(k))) entity.ReplaceValue(k, value);
+    }
     for (std::size_t c = 0; c < entity.ConnectionCount(); ++c) {
-      Connection& connection = entity.GetConnection(c);
-      const char* target = connection.target;
-      renaming.Follow(connection.target);
-      if (connection.target != target) connection.place.edited = true;
-      renaming.FollowParameter(connection);
+      const Connection& connection = entity.GetConnection(c);
+      if (const char* target = renaming.Follow(connection.target)) entity.ReplaceTarget(c, target);
+      if (const char* parameters = renaming.FollowParameter(connection)) {
+        entity.ReplaceParameters(c, parameters);
+      }
     }
   }
+  return true;
 }
 
 }  // namespace mapwright

@@ -15,7 +15,8 @@ namespace mapwright {
 // and output parameters that do not read as a number. Each text gets the
 // suffix once, appended to the text as it is written; world pairs never
 // change.
-void RenameEntities(MapDocument& document, std::string_view suffix);
+// False, changing nothing, when the suffix cannot be written in map text.
+[[nodiscard]] bool RenameEntities(MapDocument& document, std::string_view suffix);
 
 // Whether a text reads as a number: an optional sign, digits, and an
 // optional fraction.

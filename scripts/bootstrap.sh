@@ -7,7 +7,7 @@ packages="cmake g++ make pkg-config libluajit-5.1-dev libgtest-dev libbenchmark-
 case "${1:-}" in
   windows) packages="cmake make g++-mingw-w64-x86-64 wine wine64 googletest binutils-mingw-w64-x86-64" ;;
   windows32) packages="cmake make g++-mingw-w64-i686 googletest binutils-mingw-w64-i686" ;;
-  linux32) packages="cmake make pkg-config g++-multilib googletest libluajit-5.1-dev:i386" ;;
+  linux32) packages="cmake make pkg-config g++-multilib googletest libluajit-5.1-dev:i386 qemu-user" ;;
 esac
 # 32-bit Wine only where 32-bit programs run: elsewhere it cannot start, and
 # it takes the place of the 64-bit loader.

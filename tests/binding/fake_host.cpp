@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <new>
 #include <sstream>
 
@@ -209,7 +210,13 @@ ScriptObject* FakeHost::GetGlobal(const char* name) {
 const char* FakeHost::GetStringArg(int index) {
   MayCollect();
   log.push_back("GetStringArg " + std::to_string(index));
-  const FakeValue* arg = Arg(index);
+  auto* arg = const_cast<FakeValue*>(Arg(index));
+  if (arg != nullptr && arg->type == FakeValue::Type::kNumber) {
+    // As the real host does: a number argument becomes its text, in place.
+    char text[32];
+    std::snprintf(text, sizeof text, "%.14g", arg->number);
+    *arg = FakeValue::String(text);
+  }
   if (arg == nullptr || arg->type != FakeValue::Type::kString) return nullptr;
   return arg->text.c_str();
 }

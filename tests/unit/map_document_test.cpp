@@ -22,12 +22,10 @@ TEST(MapDocument, EmptyDocumentFindsNothing) {
 TEST(MapDocument, SearchesReturnTheFirstExactMatch) {
   MapDocument document;
   MapEntity& first = document.AddEntity();
-  first.classname = document.Texts().Store("logic_relay");
-  first.id = 5;
+  EXPECT_TRUE(first.Create("logic_relay", 5));
   MapEntity& second = document.AddEntity();
-  second.classname = document.Texts().Store("logic_relay");
-  second.targetname = document.Texts().Store("named");
-  second.id = 5;
+  EXPECT_TRUE(second.Create("logic_relay", 5));
+  EXPECT_TRUE(second.SetKey("targetname", "named"));
   EXPECT_EQ(document.FindByClass("logic_relay"), &first);
   EXPECT_EQ(document.FindByClass("Logic_Relay"), nullptr);
   EXPECT_EQ(document.FindByClass("logic_rela"), nullptr);
@@ -39,13 +37,13 @@ TEST(MapDocument, SearchesReturnTheFirstExactMatch) {
 TEST(MapDocument, AddKeyChangesNoField) {
   MapDocument document;
   MapEntity& entity = document.AddEntity();
-  entity.AddKey("targetname", "door2");
-  entity.AddKey("classname", "light");
-  entity.AddKey("id", "9");
+  EXPECT_TRUE(entity.AddKey("targetname", "door2"));
+  EXPECT_TRUE(entity.AddKey("classname", "light"));
+  EXPECT_TRUE(entity.AddKey("id", "9"));
   EXPECT_EQ(entity.KeyCount(), 3u);
-  EXPECT_STREQ(entity.targetname, "");
-  EXPECT_STREQ(entity.classname, "");
-  EXPECT_EQ(entity.id, 0);
+  EXPECT_STREQ(entity.Name(), "");
+  EXPECT_STREQ(entity.Class(), "");
+  EXPECT_EQ(entity.Id(), 0);
   EXPECT_EQ(document.FindByName("door2"), nullptr);
   ASSERT_NE(entity.FindKey("targetname"), nullptr);
   EXPECT_STREQ(entity.FindKey("targetname")->value, "door2");
@@ -55,8 +53,8 @@ TEST(MapDocument, EntitiesNeverMoveAndTextsStayWhole) {
   MapDocument document;
   MapEntity& first = document.AddEntity();
   std::string longValue(5000, 'v');
-  first.AddKey("k", longValue);
-  for (int i = 0; i < 10000; ++i) document.AddEntity().AddKey("n", std::to_string(i));
+  EXPECT_TRUE(first.AddKey("k", longValue));
+  for (int i = 0; i < 10000; ++i) EXPECT_TRUE(document.AddEntity().AddKey("n", std::to_string(i)));
   EXPECT_EQ(&document.Entity(0), &first);
   EXPECT_EQ(first.Key(0).value, longValue);
   EXPECT_STREQ(document.Entity(9999 + 1).Key(0).value, "9999");
@@ -66,7 +64,7 @@ TEST(MapDocument, EntitiesNeverMoveAndTextsStayWhole) {
 TEST(MapDocument, ClearEmptiesBothListsAndStartsAgainAtZero) {
   MapDocument document;
   document.AddEntity();
-  document.AddWorldKey("a", "b");
+  EXPECT_TRUE(document.SetWorldKey("a", "b"));
   std::uint64_t generation = document.Generation();
   document.Clear();
   EXPECT_EQ(document.EntityCount(), 0u);

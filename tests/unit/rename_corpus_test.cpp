@@ -39,7 +39,7 @@ Texts Take(const MapDocument& document) {
   Texts texts;
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
     const MapEntity& entity = document.Entity(i);
-    texts.names.push_back(entity.targetname);
+    texts.names.push_back(entity.Name());
     for (std::size_t k = 0; k < entity.KeyCount(); ++k) texts.values.push_back(entity.Key(k).value);
     for (std::size_t c = 0; c < entity.ConnectionCount(); ++c) {
       const Connection& connection = entity.GetConnection(c);
@@ -53,7 +53,7 @@ Texts Take(const MapDocument& document) {
 Texts Model(const MapDocument& before, const std::string& suffix) {
   std::set<std::string> names;
   for (std::size_t i = 0; i < before.EntityCount(); ++i) {
-    std::string name = before.Entity(i).targetname;
+    std::string name = before.Entity(i).Name();
     if (!name.empty()) names.insert(Lower(name));
   }
   auto named = [&](const std::string& text) { return !text.empty() && names.count(Lower(text)); };
@@ -108,7 +108,7 @@ TEST(RenameCorpus, EveryRenamedTextIsWhatThePlainModelSays) {
       MapDocument after;
       ParseMap(before, text.c_str(), nullptr);
       ParseMap(after, text.c_str(), nullptr);
-      RenameEntities(after, suffix);
+      EXPECT_TRUE(RenameEntities(after, suffix));
       Texts expected = Model(before, suffix);
       Texts got = Take(after);
       EXPECT_EQ(got.names, expected.names) << path.filename() << " " << suffix;
@@ -135,10 +135,10 @@ TEST(RenameCorpus, StampedCopiesShareNoName) {
     for (int copy = 1; copy <= 12; ++copy) {
       MapDocument document;
       ParseMap(document, text.c_str(), nullptr);
-      RenameEntities(document, "_" + std::to_string(copy));
+      EXPECT_TRUE(RenameEntities(document, "_" + std::to_string(copy)));
       std::set<std::string> names;
       for (std::size_t i = 0; i < document.EntityCount(); ++i) {
-        std::string name = document.Entity(i).targetname;
+        std::string name = document.Entity(i).Name();
         if (!name.empty()) names.insert(Lower(name));
       }
       for (const std::string& name : names) {
@@ -192,8 +192,8 @@ std::vector<std::string> Reading(const std::string& text) {
   tell(WorldKeysOf(document));
   for (std::size_t i = 0; i < document.EntityCount(); ++i) {
     const MapEntity& entity = document.Entity(i);
-    told.push_back(std::string("entity ") + entity.classname + " " + entity.targetname + " " +
-                   std::to_string(entity.id));
+    told.push_back(std::string("entity ") + entity.Class() + " " + entity.Name() + " " +
+                   std::to_string(entity.Id()));
     tell(KeysOf(entity));
     for (const std::string& connection : ConnectionsOf(entity)) told.push_back(connection);
   }

@@ -14,13 +14,12 @@ class Rename : public ::testing::Test {
  protected:
   MapEntity& Named(const std::string& name) {
     MapEntity& entity = document.AddEntity();
-    entity.AddKey("targetname", name);
-    entity.targetname = entity.Key(0).value;
+    EXPECT_TRUE(entity.SetKey("targetname", name));
     return entity;
   }
   MapEntity& Targeting(const std::string& target) {
     MapEntity& entity = document.AddEntity();
-    entity.AddConnection("OnTrigger", {target, "Open,,0,-1", ','});
+    EXPECT_TRUE(entity.AddConnection("OnTrigger", {target, "Open,,0,-1", ','}));
     return entity;
   }
   static std::string Target(const MapEntity& entity) { return entity.GetConnection(0).target; }
@@ -31,8 +30,8 @@ class Rename : public ::testing::Test {
 TEST_F(Rename, NameAndReferencesFollow) {
   MapEntity& door = Named("door");
   MapEntity& button = Targeting("door");
-  RenameEntities(document, "2");
-  EXPECT_STREQ(door.targetname, "door2");
+  EXPECT_TRUE(RenameEntities(document, "2"));
+  EXPECT_STREQ(door.Name(), "door2");
   EXPECT_EQ(KeysOf(door), (Pairs{{"targetname", "door2"}}));
   EXPECT_EQ(ConnectionsOf(button), std::vector<std::string>{"OnTrigger|door2|,|Open,,0,-1"});
   EXPECT_EQ(document.FindByName("door2"), &door);
@@ -42,10 +41,10 @@ TEST_F(Rename, SharedNamesGetTheSuffixOnce) {
   MapEntity& a = Named("lamp");
   MapEntity& b = Named("lamp");
   MapEntity& other = document.AddEntity();
-  other.AddKey("light", "lamp");
-  RenameEntities(document, "5");
-  EXPECT_STREQ(a.targetname, "lamp5");
-  EXPECT_STREQ(b.targetname, "lamp5");
+  EXPECT_TRUE(other.AddKey("light", "lamp"));
+  EXPECT_TRUE(RenameEntities(document, "5"));
+  EXPECT_STREQ(a.Name(), "lamp5");
+  EXPECT_STREQ(b.Name(), "lamp5");
   EXPECT_STREQ(other.Key(0).value, "lamp5");
 }
 
@@ -59,16 +58,16 @@ TEST_F(Rename, ReferencesMatchAsTheEngineResolves) {
   MapEntity& accented = Targeting("T\xe9L\xe9");
   MapEntity& other = Targeting("t\xc9l\xe9");  // not an ASCII letter: no match
   MapEntity& unnamed = document.AddEntity();
-  unnamed.AddKey("door", "x");                        // a key is never rewritten
-  unnamed.AddConnection("door", {"t", "door", ','});  // an input is no name
-  unnamed.AddConnection("OnUser1", {"!self", "SetParent,DOOR,0,-1", ','});
-  unnamed.AddConnection("OnUser2", {"x",
-                                    "In\x1b"
-                                    "door\x1b"
-                                    "0\x1b"
-                                    "1",
-                                    '\x1b'});
-  RenameEntities(document, "_1");
+  EXPECT_TRUE(unnamed.AddKey("door", "x"));                        // a key is never rewritten
+  EXPECT_TRUE(unnamed.AddConnection("door", {"t", "door", ','}));  // an input is no name
+  EXPECT_TRUE(unnamed.AddConnection("OnUser1", {"!self", "SetParent,DOOR,0,-1", ','}));
+  EXPECT_TRUE(unnamed.AddConnection("OnUser2", {"x",
+                                                "In\x1b"
+                                                "door\x1b"
+                                                "0\x1b"
+                                                "1",
+                                                '\x1b'}));
+  EXPECT_TRUE(RenameEntities(document, "_1"));
   EXPECT_EQ(Target(near), "doorway");
   EXPECT_EQ(Target(upper), "Door_1");
   EXPECT_EQ(Target(accented), "T\xe9L\xe9_1");
@@ -86,17 +85,17 @@ TEST_F(Rename, ReferencesMatchAsTheEngineResolves) {
 // whatever they look like.
 TEST_F(Rename, ClassIdAndNumbersStayNamesAndTargetsFollow) {
   MapEntity& zero = Named("0");
-  zero.AddKey("classname", "0");
-  zero.AddKey("id", "0");
-  zero.AddKey("solid", "0");
-  zero.AddKey("speed", "-0.5");
+  EXPECT_TRUE(zero.AddKey("classname", "0"));
+  EXPECT_TRUE(zero.AddKey("id", "0"));
+  EXPECT_TRUE(zero.AddKey("solid", "0"));
+  EXPECT_TRUE(zero.AddKey("speed", "-0.5"));
   Named("-0.5");
   MapEntity& points = Targeting("0");
-  points.AddConnection("OnUser1", {"x", "In,0,0,-1", ','});
-  points.AddKey("parentname", "0");
-  document.AddWorldKey("note", "0");
-  RenameEntities(document, "_2");
-  EXPECT_STREQ(zero.targetname, "0_2");
+  EXPECT_TRUE(points.AddConnection("OnUser1", {"x", "In,0,0,-1", ','}));
+  EXPECT_TRUE(points.AddKey("parentname", "0"));
+  EXPECT_TRUE(document.SetWorldKey("note", "0"));
+  EXPECT_TRUE(RenameEntities(document, "_2"));
+  EXPECT_STREQ(zero.Name(), "0_2");
   EXPECT_EQ(KeysOf(zero), (Pairs{{"targetname", "0_2"},
                                  {"classname", "0"},
                                  {"id", "0"},
@@ -118,7 +117,7 @@ TEST_F(Rename, NamesCraftedToCollideAllFollow) {
   ASSERT_EQ(Fnv1a(2166136261u, names[0]), Fnv1a(2166136261u, names.back()));
   for (const std::string& name : names) Named(name);
   for (const std::string& name : names) Targeting(name);
-  RenameEntities(document, "_c");
+  EXPECT_TRUE(RenameEntities(document, "_c"));
   for (std::size_t i = 0; i < names.size(); ++i) {
     ASSERT_EQ(Target(document.Entity(names.size() + i)), names[i] + "_c");
   }
@@ -127,9 +126,9 @@ TEST_F(Rename, NamesCraftedToCollideAllFollow) {
 TEST_F(Rename, CallsAddUp) {
   MapEntity& door = Named("door");
   MapEntity& button = Targeting("door");
-  RenameEntities(document, "2");
-  RenameEntities(document, "3");
-  EXPECT_STREQ(door.targetname, "door23");
+  EXPECT_TRUE(RenameEntities(document, "2"));
+  EXPECT_TRUE(RenameEntities(document, "3"));
+  EXPECT_STREQ(door.Name(), "door23");
   EXPECT_EQ(Target(button), "door23");
 }
 
@@ -138,10 +137,10 @@ TEST_F(Rename, AReferenceGetsTheSuffixAtMostOnce) {
   MapEntity& door2 = Named("door2");
   MapEntity& a = Targeting("door");
   MapEntity& b = Targeting("door2");
-  RenameEntities(document, "2");
-  EXPECT_STREQ(door.targetname, "door2");
+  EXPECT_TRUE(RenameEntities(document, "2"));
+  EXPECT_STREQ(door.Name(), "door2");
   EXPECT_STREQ(door.Key(0).value, "door2");
-  EXPECT_STREQ(door2.targetname, "door22");
+  EXPECT_STREQ(door2.Name(), "door22");
   EXPECT_EQ(Target(a), "door2");
   EXPECT_EQ(Target(b), "door22");
 }
@@ -150,9 +149,9 @@ TEST_F(Rename, EmptyNamesTakeNoPart) {
   MapEntity& empty = Named("");
   Named("door");
   MapEntity& blank = Targeting("");
-  blank.AddKey("message", "");
-  RenameEntities(document, "4");
-  EXPECT_STREQ(empty.targetname, "");
+  EXPECT_TRUE(blank.AddKey("message", ""));
+  EXPECT_TRUE(RenameEntities(document, "4"));
+  EXPECT_STREQ(empty.Name(), "");
   EXPECT_EQ(KeysOf(empty), (Pairs{{"targetname", ""}}));
   EXPECT_EQ(Target(blank), "");
   EXPECT_STREQ(blank.Key(0).value, "");
@@ -160,10 +159,10 @@ TEST_F(Rename, EmptyNamesTakeNoPart) {
 
 TEST_F(Rename, NothingNamedChangesNothing) {
   MapEntity& entity = Targeting("door");
-  RenameEntities(document, "2");
+  EXPECT_TRUE(RenameEntities(document, "2"));
   EXPECT_EQ(Target(entity), "door");
   MapDocument empty;
-  RenameEntities(empty, "2");
+  EXPECT_TRUE(RenameEntities(empty, "2"));
   EXPECT_EQ(empty.EntityCount(), 0u);
 }
 
@@ -172,8 +171,8 @@ TEST_F(Rename, LongAndManyNames) {
   MapEntity& entity = Named(longName);
   for (int i = 0; i < 5000; ++i) Named("e" + std::to_string(i));
   MapEntity& last = Targeting("e4999");
-  RenameEntities(document, "7");
-  EXPECT_EQ(std::string(entity.targetname), longName + "7");
+  EXPECT_TRUE(RenameEntities(document, "7"));
+  EXPECT_EQ(std::string(entity.Name()), longName + "7");
   EXPECT_EQ(Target(last), "e49997");
 }
 

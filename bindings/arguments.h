@@ -1,0 +1,95 @@
+// The one way a native function reads its arguments.
+//
+// ReadArguments<Kinds...>(host) reads argument 1, 2, ... from the host, one
+// per kind, then checks each and finds the objects they name. Every host read
+// comes before the first lookup: a read may run the collector, whose
+// finalizers may free the very objects the arguments name, so a lookup made
+// before a later read could hand out a freed object. When any argument is not
+// what its kind takes, the result is empty and the function does nothing.
+#ifndef MAPWRIGHT_BINDINGS_ARGUMENTS_H
+#define MAPWRIGHT_BINDINGS_ARGUMENTS_H
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <tuple>
+#include <utility>
+
+#include "bindings/live_objects.h"
+#include "mapwright/script_host.h"
+
+namespace mapwright {
+
+// The integer a script value stands for: a number, or a text that Lua's own
+// arithmetic takes as one ("12", " 0x1F ", "1e3"), that is finite and whole
+// and within 2^53. Hosts hand numbers over as their text.
+std::optional<std::int64_t> WholeNumber(const char* text);
+
+namespace arg {
+
+// A text; a number counts as its text. Up to the first zero byte: the host
+// passes C strings.
+struct Text {
+  using Raw = const char*;
+  using Value = std::string_view;
+  static Raw Read(ScriptHost& host, int index) { return host.GetStringArg(index); }
+  static std::optional<Value> Take(Raw raw) {
+    if (raw == nullptr) return std::nullopt;
+    return Value(raw);
+  }
+};
+
+// An index, count or id: see WholeNumber.
+struct Integer {
+  using Raw = const char*;
+  using Value = std::int64_t;
+  static Raw Read(ScriptHost& host, int index) { return host.GetStringArg(index); }
+  static std::optional<Value> Take(Raw raw) {
+    return raw != nullptr ? WholeNumber(raw) : std::nullopt;
+  }
+};
+
+// A live native object of one kind.
+template <typename T, ObjectKind kKind>
+struct Object {
+  using Raw = void*;
+  using Value = T*;
+  static Raw Read(ScriptHost& host, int index) { return host.GetUserDataArg(index); }
+  static std::optional<Value> Take(Raw raw) {
+    if (T* object = static_cast<T*>(TheLiveObjects().Find(raw, kKind))) return object;
+    return std::nullopt;
+  }
+};
+
+// A live native object of one kind, with a share that keeps it alive while
+// the function runs script code.
+template <typename T, ObjectKind kKind>
+struct SharedObject {
+  using Raw = void*;
+  using Value = std::shared_ptr<T>;
+  static Raw Read(ScriptHost& host, int index) { return host.GetUserDataArg(index); }
+  static std::optional<Value> Take(Raw raw) {
+    std::shared_ptr<T> object = std::static_pointer_cast<T>(TheLiveObjects().Share(raw, kKind));
+    if (object == nullptr) return std::nullopt;
+    return object;
+  }
+};
+
+}  // namespace arg
+
+template <typename... Kinds>
+std::optional<std::tuple<typename Kinds::Value...>> ReadArguments(ScriptHost& host) {
+  return [&host]<std::size_t... I>(std::index_sequence<I...>)
+             -> std::optional<std::tuple<typename Kinds::Value...>> {
+    // Braced initialisation reads the host in argument order.
+    std::tuple<typename Kinds::Raw...> raw{Kinds::Read(host, static_cast<int>(I) + 1)...};
+    std::tuple<std::optional<typename Kinds::Value>...> taken{Kinds::Take(std::get<I>(raw))...};
+    if (!(std::get<I>(taken).has_value() && ...)) return std::nullopt;
+    return std::tuple<typename Kinds::Value...>{std::move(*std::get<I>(taken))...};
+  }(std::index_sequence_for<Kinds...>{});
+}
+
+}  // namespace mapwright
+
+#endif
