@@ -81,13 +81,14 @@ struct SharedObject {
 template <typename... Kinds>
 std::optional<std::tuple<typename Kinds::Value...>> ReadArguments(ScriptHost& host) {
   return [&host]<std::size_t... I>(std::index_sequence<I...>)
-             -> std::optional<std::tuple<typename Kinds::Value...>> {
+      ->std::optional<std::tuple<typename Kinds::Value...>> {
     // Braced initialisation reads the host in argument order.
     std::tuple<typename Kinds::Raw...> raw{Kinds::Read(host, static_cast<int>(I) + 1)...};
     std::tuple<std::optional<typename Kinds::Value>...> taken{Kinds::Take(std::get<I>(raw))...};
     if (!(std::get<I>(taken).has_value() && ...)) return std::nullopt;
     return std::tuple<typename Kinds::Value...>{std::move(*std::get<I>(taken))...};
-  }(std::index_sequence_for<Kinds...>{});
+  }
+  (std::index_sequence_for<Kinds...>{});
 }
 
 }  // namespace mapwright

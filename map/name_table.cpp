@@ -1,7 +1,6 @@
 #include "map/name_table.h"
 
-#include <atomic>
-#include <chrono>
+#include "map/seeded_hash.h"
 
 namespace mapwright {
 namespace {
@@ -13,29 +12,8 @@ inline unsigned char Fold(char c) {
   return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
 }
 
-// Spreads every bit of x over the whole word.
 inline std::uint64_t Mix(std::uint64_t x) {
-  x ^= x >> 31;
-  x *= 0xd6e8feb86659fd93ull;
-  x ^= x >> 32;
-  x *= 0xd6e8feb86659fd93ull;
-  return x ^ (x >> 32);
-}
-
-// A different seed for every table, unknown ahead of the call: the clock,
-// where the process's stack and this table lie (both laid out at random on
-// every start), and a count of tables made.
-std::uint64_t NewSeed(const void* table) {
-  static std::atomic<std::uint64_t> tables{0};
-  int local = 0;
-  auto now =
-      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-  std::uint64_t seed = now * 0x9e3779b97f4a7c15ull;
-  seed ^=
-      static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&local)) * 0xbf58476d1ce4e5b9ull;
-  seed ^=
-      static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(table)) * 0x94d049bb133111ebull;
-  return Mix(seed ^ ++tables);
+  return MixBits(x);
 }
 
 std::size_t CapacityFor(std::size_t names) {

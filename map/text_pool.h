@@ -11,10 +11,16 @@
 #include <unordered_map>
 #include <vector>
 
+#include "map/seeded_hash.h"
+
 namespace mapwright {
 
 class TextPool {
  public:
+  TextPool() : interned_(0, SeededHash(this)) {}
+  TextPool(const TextPool&) = delete;
+  TextPool& operator=(const TextPool&) = delete;
+
   // A stable copy of text; the empty text costs nothing.
   const char* Store(std::string_view text);
   // Like Store, but equal texts share one copy: for keys, which repeat.
@@ -27,7 +33,7 @@ class TextPool {
   char* Allocate(std::size_t size);
 
   std::vector<std::unique_ptr<char[]>> blocks_;
-  std::unordered_map<std::string_view, const char*> interned_;
+  std::unordered_map<std::string_view, const char*, SeededHash> interned_;  // keyed per pool
   // The last interned text by its length and first, middle and last bytes:
   // keys repeat, and most are found here without hashing them whole.
   std::array<std::string_view, 1024> recent_{};
