@@ -13,6 +13,7 @@
 
 #include <cstring>
 #include <exception>
+#include <string_view>
 
 #include "fileio/file_access.h"
 
@@ -77,6 +78,19 @@ bool WithinSizeLimit(std::size_t size) {
 }
 
 // A template for mkostemp in the folder of path.
+// Whether a path can name a new file: not empty, not a folder by its
+// spelling (a final slash, "." or "..") nor by what stands there. Asked
+// before anything is made, so that a folder's path leaves nothing behind,
+// least of all beside the folder.
+bool NamesAFile(const char* path) {
+  std::string_view name(path);
+  if (name.empty() || name.back() == '/') return false;
+  std::string_view last = name.substr(name.find_last_of('/') + 1);
+  if (last == "." || last == "..") return false;
+  struct stat status;
+  return stat(path, &status) != 0 || !S_ISDIR(status.st_mode);
+}
+
 std::string TemporaryBeside(const char* path) {
   const char* slash = std::strrchr(path, '/');
   std::string name = slash == nullptr ? std::string("./") : std::string(path, slash + 1);
@@ -132,7 +146,7 @@ std::optional<std::string> ReadOrCreateFile(const char* path) {
 }
 
 bool WriteNewFile(const char* path, std::string_view bytes) {
-  if (!WithinSizeLimit(bytes.size())) return false;
+  if (!NamesAFile(path) || !WithinSizeLimit(bytes.size())) return false;
   std::string temporary = TemporaryBeside(path);
   Descriptor file(mkostemp(temporary.data(), O_CLOEXEC));
   if (file.get() < 0) return false;

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <exception>
+#include <string>
+#include <string_view>
 
 #include "fileio/file_access.h"
 
@@ -48,6 +50,18 @@ DWORD ChunkOf(unsigned long long remaining) {
 }
 
 // A temporary file of our own in the folder of path, created new.
+// Whether a path can name a new file: not empty, not a folder by its
+// spelling (a final separator, "." or "..") nor by what stands there. Asked
+// before anything is made, so that a folder's path leaves nothing behind.
+bool NamesAFile(const char* path) {
+  std::string_view name(path);
+  if (name.empty() || name.back() == '/' || name.back() == '\\' || name.back() == ':') return false;
+  std::string_view last = name.substr(name.find_last_of("/\\") + 1);
+  if (last == "." || last == "..") return false;
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 HANDLE CreateTemporaryBeside(const char* path, std::string& name) {
   std::string folder(path);
   std::size_t slash = folder.find_last_of("/\\");
@@ -94,6 +108,7 @@ std::optional<std::string> ReadOrCreateFile(const char* path) {
 }
 
 bool WriteNewFile(const char* path, std::string_view bytes) {
+  if (!NamesAFile(path)) return false;
   std::string temporary;
   Handle file(CreateTemporaryBeside(path, temporary));
   if (file.get() == INVALID_HANDLE_VALUE) return false;

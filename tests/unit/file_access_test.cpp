@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -38,6 +39,22 @@ class FileAccess : public ::testing::Test {
   testing::TempFolder temp;
   const fs::path& folder = temp.path();
 };
+
+// A path that names a folder (the root itself, say) is refused before
+// anything is made: no temporary file inside the folder or beside it, which
+// would change the folders' times even when it is gone again.
+TEST_F(FileAccess, AFolderIsNoNewFile) {
+  fs::create_directory(folder / "root");
+  const std::string root = PathOf("root");
+  const auto old = fs::last_write_time(folder) - std::chrono::hours(1);
+  fs::last_write_time(folder, old);
+  fs::last_write_time(folder / "root", old);
+  for (const std::string& path : {root, root + "/", root + "/.", root + "/sub/..", std::string()}) {
+    EXPECT_FALSE(WriteNewFile(path.c_str(), "text")) << path;
+  }
+  EXPECT_EQ(fs::last_write_time(folder), old);
+  EXPECT_EQ(fs::last_write_time(folder / "root"), old);
+}
 
 TEST_F(FileAccess, ReadingAMissingFileCreatesItEmpty) {
   std::optional<std::string> content = ReadOrCreateFile(PathOf("new.txt").c_str());
