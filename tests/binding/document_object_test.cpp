@@ -121,33 +121,6 @@ TEST_F(DocumentObject, WrongObjectsYieldNothing) {
   host.Invoke(host.Method("TokenReader", "__gc"), {reader});
 }
 
-TEST_F(DocumentObject, ParseFromInsideItsOwnFailureReportStopsTheOuterParse) {
-  int reports = 0;
-  host.SetGlobal("VMFParseFailure", FakeValue::Function([&](const std::vector<FakeValue>&) {
-                   if (++reports == 1) Parse("entity\n{\n\"id\" \"77\"\n}");
-                   return std::vector<FakeValue>{};
-                 }));
-  Parse("entity\n{\nconnections\n{\n\"On\" \"bad\"\n\"On\" \"bad\"\n}\n}\nentity\n{\n}");
-  EXPECT_EQ(reports, 1);
-  ASSERT_EQ(Call("EntityCount").at(0).number, 1);
-  FakeValue only = Call("Entity", {FakeValue::Number(0)}).at(0);
-  EXPECT_EQ(host.Invoke(Ent("ID"), {only}).at(0).number, 77);
-}
-
-TEST_F(DocumentObject, CollectedFromInsideItsOwnParseIsFreedAfterIt) {
-  FakeValue other = host.Invoke(host.Member("Mapwright", "VMF")).at(0);
-  FakeValue saved = document;
-  document = other;  // TearDown collects the second document
-  host.SetGlobal("VMFParseFailure", FakeValue::Function([&](const std::vector<FakeValue>&) {
-                   host.Invoke(Doc("__gc"), {saved});
-                   return std::vector<FakeValue>{};
-                 }));
-  host.Invoke(Doc("Parse"),
-              {saved, FakeValue::String("entity\n{\nconnections\n{\n\"On\" \"bad\"\n\"On\" "
-                                        "\"ok,1\"\n}\n}")});
-  EXPECT_TRUE(host.Invoke(Doc("EntityCount"), {saved}).empty());
-}
-
 TEST_F(DocumentObject, ConstructorsFreeWhatTheHostCouldNotPush) {
   std::size_t live = TheLiveObjects().Count();
   host.failPushUserData = true;
