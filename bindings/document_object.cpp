@@ -79,6 +79,7 @@ int DocumentCollect(ScriptHost& host) {
     owner->document.Clear();
     TheLiveObjects().Remove(token, ObjectKind::kDocument);
   }
+  TheLiveObjects().Release(token);
   return 0;
 }
 

@@ -148,4 +148,11 @@ int EntityFindKey(ScriptHost& host) {
   return PushTwoTexts(host, std::string(key), pair->value);
 }
 
+// An entity handle's finalizer: the entity lives on in its document; only
+// the count of values holding its token goes down.
+int EntityCollect(ScriptHost& host) {
+  TheLiveObjects().Release(host.GetUserDataArg(1));
+  return 0;
+}
+
 }  // namespace mapwright

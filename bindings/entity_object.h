@@ -17,6 +17,7 @@ int EntityID(ScriptHost& host);
 int EntityAddKey(ScriptHost& host);
 int EntityAddConnection(ScriptHost& host);
 int EntityFindKey(ScriptHost& host);
+int EntityCollect(ScriptHost& host);
 int EntityConnectionParts(ScriptHost& host);
 int EntitySetKey(ScriptHost& host);
 int EntityRemoveKey(ScriptHost& host);

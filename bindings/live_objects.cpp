@@ -1,24 +1,24 @@
 #include "bindings/live_objects.h"
 
-#include <limits>
 #include <new>
 #include <utility>
 
 namespace mapwright {
 namespace {
 
-// A token: generation, slot index, and a set lowest bit.
-constexpr int kIndexBits = sizeof(std::uintptr_t) >= 8 ? 31 : 20;
+constexpr int kIndexBits = LiveObjects::kIndexBits;
 constexpr std::uintptr_t kIndexMask = (std::uintptr_t{1} << kIndexBits) - 1;
-constexpr std::uintptr_t kLastGeneration = std::numeric_limits<std::uintptr_t>::max() >>
-                                           (kIndexBits + 1);
 
-void* MakeToken(std::size_t index, std::uintptr_t generation) {
+}  // namespace
+
+LiveObjects::LiveObjects(int generationBits)
+    : generationMask_((std::uintptr_t{1} << generationBits) - 1) {}
+
+void* LiveObjects::TokenOf(std::size_t index) const {
+  auto generation = static_cast<std::uintptr_t>(slots_[index].generation) & generationMask_;
   std::uintptr_t bits = (generation << (kIndexBits + 1)) | (index << 1) | 1;
   return reinterpret_cast<void*>(bits);
 }
-
-}  // namespace
 
 void* LiveObjects::Add(ObjectKind kind, std::shared_ptr<void> object) {
   void* pointer = object.get();
@@ -45,19 +45,26 @@ void* LiveObjects::Place(ObjectKind kind, void* object, std::shared_ptr<void> ow
   slot.kind = kind;
   slot.live = true;
   ++live_;
-  return MakeToken(index, slot.generation);
+  return TokenOf(index);
 }
 
-const LiveObjects::Slot* LiveObjects::SlotOf(const void* token, ObjectKind kind) const {
+LiveObjects::Slot* LiveObjects::Named(const void* token, std::uint64_t& generation) {
   auto bits = reinterpret_cast<std::uintptr_t>(token);
   if ((bits & 1) == 0) return nullptr;
   std::size_t index = (bits >> 1) & kIndexMask;
   if (index >= slots_.size()) return nullptr;
-  const Slot& slot = slots_[index];
-  if (!slot.live || slot.kind != kind || slot.generation != bits >> (kIndexBits + 1)) {
+  generation = bits >> (kIndexBits + 1);
+  return &slots_[index];
+}
+
+const LiveObjects::Slot* LiveObjects::SlotOf(const void* token, ObjectKind kind) const {
+  std::uint64_t generation = 0;
+  const Slot* slot = const_cast<LiveObjects*>(this)->Named(token, generation);
+  if (slot == nullptr || !slot->live || slot->kind != kind ||
+      (slot->generation & generationMask_) != generation) {
     return nullptr;
   }
-  return &slot;
+  return slot;
 }
 
 void* LiveObjects::Find(const void* token, ObjectKind kind) const {
@@ -81,11 +88,33 @@ bool LiveObjects::Remove(const void* token, ObjectKind kind) {
   slot.object = nullptr;
   slot.live = false;
   --live_;
-  if (slot.generation < kLastGeneration) {
-    ++slot.generation;
-    free_.push_back(index);
-  }
+  ++slot.generation;
+  FreeWhenUnheld(index);
   return true;
+}
+
+void LiveObjects::FreeWhenUnheld(std::size_t index) {
+  if (!slots_[index].live && slots_[index].holders == 0) free_.push_back(index);
+}
+
+void LiveObjects::Hold(const void* token) {
+  std::uint64_t generation = 0;
+  Slot* slot = Named(token, generation);
+  if (slot != nullptr && slot->live && (slot->generation & generationMask_) == generation) {
+    ++slot->holders;
+  }
+}
+
+// The token's object may be gone: its slot then waits, one generation on,
+// for its last holder.
+void LiveObjects::Release(const void* token) {
+  std::uint64_t generation = 0;
+  Slot* slot = Named(token, generation);
+  if (slot == nullptr || slot->holders == 0) return;
+  std::uint64_t issued = slot->live ? slot->generation : slot->generation - 1;
+  if ((issued & generationMask_) != generation) return;
+  --slot->holders;
+  FreeWhenUnheld(static_cast<std::size_t>(slot - slots_.data()));
 }
 
 // Objects a script still holds when the module is unloaded go last, when the

@@ -45,6 +45,7 @@ constexpr ScriptFunction kEntityMethods[] = {
     {"SetKey", Native<EntitySetKey>},
     {"RemoveKey", Native<EntityRemoveKey>},
     {"RemoveConnection", Native<EntityRemoveConnection>},
+    {"__gc", Native<EntityCollect>},
 };
 
 constexpr ScriptFunction kDocumentMethods[] = {

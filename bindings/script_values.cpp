@@ -100,6 +100,7 @@ int PushTwoTexts(ScriptHost& host, const std::string& first, const std::string& 
 void PushObject(ScriptHost& host, const MetaTableName& meta, void* token) {
   HeldObject metaTable(host.GetMetaTable(meta.name, meta.typeId));
   host.PushUserData(metaTable.get(), token);
+  TheLiveObjects().Hold(token);  // until the value's finalizer releases it
 }
 
 }  // namespace mapwright

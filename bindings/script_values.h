@@ -36,7 +36,8 @@ int PushCount(ScriptHost& host, std::size_t count);
 // they were copied from.
 int PushTwoTexts(ScriptHost& host, const std::string& first, const std::string& second);
 
-// Pushes a new userdata holding token, with the named metatable.
+// Pushes a new userdata holding token, with the named metatable; the
+// registry counts it among the token's holders.
 void PushObject(ScriptHost& host, const MetaTableName& meta, void* token);
 
 // Hands a new native object to the script: registers it and pushes its

@@ -42,7 +42,9 @@ int TokenReaderReadToken(ScriptHost& host) {
 }
 
 int TokenReaderCollect(ScriptHost& host) {
-  TheLiveObjects().Remove(host.GetUserDataArg(1), ObjectKind::kTokenReader);
+  void* token = host.GetUserDataArg(1);
+  TheLiveObjects().Remove(token, ObjectKind::kTokenReader);
+  TheLiveObjects().Release(token);
   return 0;
 }
 

@@ -87,8 +87,13 @@ bool NamesAFile(const char* path) {
   if (name.empty() || name.back() == '/') return false;
   std::string_view last = name.substr(name.find_last_of('/') + 1);
   if (last == "." || last == "..") return false;
-  struct stat status;
-  return stat(path, &status) != 0 || !S_ISDIR(status.st_mode);
+#ifdef O_PATH
+  constexpr int kLookOnly = O_PATH;  // no read permission needed
+#else
+  constexpr int kLookOnly = O_RDONLY;
+#endif
+  Descriptor folder(open(path, kLookOnly | O_DIRECTORY | O_CLOEXEC));
+  return folder.get() < 0;
 }
 
 std::string TemporaryBeside(const char* path) {

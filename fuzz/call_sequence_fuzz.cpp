@@ -1,9 +1,9 @@
 // Decodes the input into a sequence of script calls and runs them through the
 // recording fake host: documents and readers made, parsed, renamed, queried by
 // index, name, class and id, extended, collected; handles that went stale and
-// objects of the wrong kind passed anywhere; parse-failure callbacks that
-// re-enter the module. Afterwards every object is collected: the registry of
-// live objects must be back where it started and every handle given back.
+// objects of the wrong kind passed anywhere; parse-failure callbacks, from
+// every kind of report, that re-enter the module. Afterwards every object is collected: the
+// registry of live objects must be back where it started and every handle given back.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -60,9 +60,13 @@ class Input {
                                           "\"\" ",
                                           "solid\n{\n",
                                           "1-2 ",
-                                          "// c\n"};
+                                          "// c\n",
+                                          "\"door,Open",
+                                          "= ",
+                                          "{\n",
+                                          "hidden\n{\n"};
     std::string text;
-    for (int count = Byte() % 24; count > 0; --count) text += kPieces[Byte() % 16];
+    for (int count = Byte() % 24; count > 0; --count) text += kPieces[Byte() % 20];
     return text;
   }
 
@@ -143,9 +147,14 @@ class Session {
         Keep(host_.Invoke(host_.Member("Mapwright", "TokenReader"),
                           {FakeValue::String(input_.Text())}));
         break;
-      case 2:
-        host_.Invoke(Doc("Parse"), {Pick(), FakeValue::String(input_.Text())});
+      case 2: {
+        // Parsed, then written: whatever the reports' callbacks did, the text
+        // comes from inside the document's own.
+        FakeValue document = Pick();  // a copy: callbacks may add values
+        host_.Invoke(Doc("Parse"), {document, FakeValue::String(input_.Text())});
+        host_.Invoke(Doc("Text"), {document});
         break;
+      }
       case 3:
         Keep(host_.Invoke(Doc("CreateEntity"), {Pick(), Arg(), Arg()}));
         break;

@@ -17,21 +17,21 @@ namespace {
 
 // One text per kind of report, between a named entity and another one.
 const char* const kDamage[] = {
-    "entity\n{\n\"k\" \"v",                                      // string not closed
-    "entity\n{\n/* open",                                        // comment not closed
-    "entity\n{\n{\n}\n}",                                        // '{' without a name
-    "entity\n{\n=\n}",                                           // unexpected byte
-    "entity\n{\n\"k\" solid\n{\n}\n}",                           // no value before a block
-    "entity\n{\n\"k\"",                                          // no value at the end
-    "entity\n{\n\"k\"\n}",                                       // no value before '}'
-    "entity\n{\n\"k\" // c\n}",                                  // no value before a comment
-    "entity\n{\n\"k\" =\n}",                                     // followed by
-    "entity\n{\n\"k\" \"v\" x\n}",                               // after a pair
-    "}\nentity\n{\n}",                                           // '}' with no open block
-    "entity\n{\n\"k\" \"v\"\n",                                  // block not closed
-    "entity\n{\nconnections\n{\n\"OnTrigger\" \"door,Open",      // open in connections
-    "entity\n{\nconnections\n{\n\"OnTrigger\" \"door\"\n}\n}",   // Connection
-    "hidden\n{\nentity\n{\n\"id\" \"3\"\nentity\n{\n}\n\"k\"\n", // nested, open
+    "entity\n{\n\"k\" \"v",                                       // string not closed
+    "entity\n{\n/* open",                                         // comment not closed
+    "entity\n{\n{\n}\n}",                                         // '{' without a name
+    "entity\n{\n=\n}",                                            // unexpected byte
+    "entity\n{\n\"k\" solid\n{\n}\n}",                            // no value before a block
+    "entity\n{\n\"k\"",                                           // no value at the end
+    "entity\n{\n\"k\"\n}",                                        // no value before '}'
+    "entity\n{\n\"k\" // c\n}",                                   // no value before a comment
+    "entity\n{\n\"k\" =\n}",                                      // followed by
+    "entity\n{\n\"k\" \"v\" x\n}",                                // after a pair
+    "}\nentity\n{\n}",                                            // '}' with no open block
+    "entity\n{\n\"k\" \"v\"\n",                                   // block not closed
+    "entity\n{\nconnections\n{\n\"OnTrigger\" \"door,Open",       // open in connections
+    "entity\n{\nconnections\n{\n\"OnTrigger\" \"door\"\n}\n}",    // Connection
+    "hidden\n{\nentity\n{\n\"id\" \"3\"\nentity\n{\n}\n\"k\"\n",  // nested, open
 };
 
 enum class Action { kParse, kRename, kRemove, kCreate, kSetKey, kCollect };
@@ -95,40 +95,38 @@ TEST_F(Reentry, FromEveryReportEveryChangeEndsTheParse) {
       SCOPED_TRACE(std::string(damage) + " / action " + std::to_string(static_cast<int>(action)));
       FakeValue document = host.Invoke(host.Member("Mapwright", "VMF")).at(0);
       int reports = 0;
-      host.SetGlobal("VMFParseFailure", FakeValue::Function([&](const std::vector<FakeValue>&) {
-                       if (++reports > 1) return std::vector<FakeValue>{};
-                       switch (action) {
-                         case Action::kParse:
-                           Call(document, "Parse",
-                                {FakeValue::String("entity\n{\n\"targetname\" \"inner\"\n}\n")});
-                           break;
-                         case Action::kRename:
-                           Call(document, "Rename", {FakeValue::String("_r")});
-                           break;
-                         case Action::kRemove:
-                           Call(document, "RemoveEntity",
-                                {Call(document, "Entity", {FakeValue::Number(0)}).at(0)});
-                           break;
-                         case Action::kCreate:
-                           Call(document, "CreateEntity",
-                                {FakeValue::String("made"), FakeValue::Number(5)});
-                           break;
-                         case Action::kSetKey: {
-                           double last = Call(document, "EntityCount").at(0).number - 1;
-                           FakeValue entity =
-                               Call(document, "Entity", {FakeValue::Number(last)}).at(0);
-                           CallEntity(entity, "SetKey",
-                                      {FakeValue::String("added"), FakeValue::String("x")});
-                           CallEntity(entity, "AddConnection",
-                                      {FakeValue::String("OnUser1"), FakeValue::String("t,p")});
-                           break;
-                         }
-                         case Action::kCollect:
-                           Call(document, "__gc");
-                           break;
-                       }
-                       return std::vector<FakeValue>{};
-                     }));
+      host.SetGlobal(
+          "VMFParseFailure", FakeValue::Function([&](const std::vector<FakeValue>&) {
+            if (++reports > 1) return std::vector<FakeValue>{};
+            switch (action) {
+              case Action::kParse:
+                Call(document, "Parse",
+                     {FakeValue::String("entity\n{\n\"targetname\" \"inner\"\n}\n")});
+                break;
+              case Action::kRename:
+                Call(document, "Rename", {FakeValue::String("_r")});
+                break;
+              case Action::kRemove:
+                Call(document, "RemoveEntity",
+                     {Call(document, "Entity", {FakeValue::Number(0)}).at(0)});
+                break;
+              case Action::kCreate:
+                Call(document, "CreateEntity", {FakeValue::String("made"), FakeValue::Number(5)});
+                break;
+              case Action::kSetKey: {
+                double last = Call(document, "EntityCount").at(0).number - 1;
+                FakeValue entity = Call(document, "Entity", {FakeValue::Number(last)}).at(0);
+                CallEntity(entity, "SetKey", {FakeValue::String("added"), FakeValue::String("x")});
+                CallEntity(entity, "AddConnection",
+                           {FakeValue::String("OnUser1"), FakeValue::String("t,p")});
+                break;
+              }
+              case Action::kCollect:
+                Call(document, "__gc");
+                break;
+            }
+            return std::vector<FakeValue>{};
+          }));
       Call(document, "Parse", {FakeValue::String(before + damage + after)});
       EXPECT_GE(reports, 1);
       if (action == Action::kCollect) {

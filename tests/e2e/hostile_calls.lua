@@ -140,7 +140,7 @@ local signatures = {
     Key = { "int" }, KeyCount = {}, Connection = { "int" }, ConnectionCount = {}, Class = {},
     ID = {}, AddKey = { "text", "text" }, AddConnection = { "text", "text" },
     FindKey = { "text" }, ConnectionParts = { "int" }, SetKey = { "text", "text" },
-    RemoveKey = { "text" }, RemoveConnection = { "int" },
+    RemoveKey = { "text" }, RemoveConnection = { "int" }, __gc = {},
   },
   reader = { ReadToken = {}, __gc = {} },
 }

@@ -45,6 +45,31 @@ TEST(LiveObjects, ATokenIsNeverIssuedTwice) {
   EXPECT_EQ(registry.Count(), 1u);
 }
 
+// Slots never run out: with two generation bits a slot once retired after
+// four objects, so 100,000 handles made and dropped would need 25,000 slots.
+// A slot is reused only when no value holds its token, so a held stale token
+// never names a newer object, however far the generations wrap.
+TEST(LiveObjects, SlotsAreReusedForeverButNotWhileATokenIsHeld) {
+  LiveObjects registry(2);
+  int object = 0;
+  void* held = registry.AddBorrowed(ObjectKind::kEntity, &object);
+  registry.Hold(held);
+  ASSERT_TRUE(registry.Remove(held, ObjectKind::kEntity));
+  std::set<std::uintptr_t> slots;
+  for (int round = 0; round < 100000; ++round) {
+    void* token = registry.AddBorrowed(ObjectKind::kEntity, &object);
+    registry.Hold(token);
+    ASSERT_NE(token, held) << "round " << round;
+    ASSERT_EQ(registry.Find(held, ObjectKind::kEntity), nullptr);
+    slots.insert(reinterpret_cast<std::uintptr_t>(token) & ((std::uintptr_t{1} << 20) - 1));
+    registry.Release(token);  // the value's finalizer, before or after the removal
+    ASSERT_TRUE(registry.Remove(token, ObjectKind::kEntity));
+  }
+  EXPECT_EQ(slots.size(), 1u);
+  registry.Release(held);
+  EXPECT_NE(registry.AddBorrowed(ObjectKind::kEntity, &object), nullptr);
+}
+
 TEST(LiveObjects, TokensThatNameNoSlotAreRejected) {
   LiveObjects registry;
   int object = 0;
