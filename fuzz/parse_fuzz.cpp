@@ -66,7 +66,7 @@ struct Snapshot {
     for (std::size_t i = 0; i < entities.size(); ++i) {
       const Entity& a = entities[i];
       const Entity& b = other.entities[i];
-      if (a.name != b.name || a.Class() != b.Class() || a.Id() != b.Id() || a.keys != b.keys ||
+      if (a.name != b.name || a.classname != b.classname || a.id != b.id || a.keys != b.keys ||
           a.values != b.values || a.outputs != b.outputs || a.targets != b.targets ||
           a.parameters != b.parameters) {
         return false;
@@ -158,8 +158,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(Take(document) == parsed);
   for (const Snapshot::Entity& entity : parsed.entities) {
     Check(document.FindByName(entity.name) != nullptr);
-    Check(document.FindByClass(entity.Class()) != nullptr);
-    Check(document.FindByID(entity.Id()) != nullptr);
+    Check(document.FindByClass(entity.classname) != nullptr);
+    Check(document.FindByID(entity.id) != nullptr);
   }
   const std::string firstSuffix = std::to_string(first);
   const std::string secondSuffix =

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -228,17 +229,46 @@ TEST(RenameCorpus, CleanLinesReadQuicklySayWhatTokensSay) {
   }
 }
 
-// Every real map and every bundled example comes back byte for byte.
-TEST(RenameCorpus, EveryMapIsWrittenBackByteForByte) {
+// The text between the quotes at a place of the source.
+std::string Quoted(std::string_view source, std::size_t at, std::size_t end) {
+  if (source[at] != '"') return std::string(source.substr(at, end - at));
+  return std::string(source.substr(at + 1, end - at - 2));
+}
+
+// Every real map and every bundled example comes back byte for byte, and
+// every key, value and output read from it is the text between its quotes,
+// whatever its length.
+TEST(RenameCorpus, EveryMapIsWrittenBackByteForByteAndReadWhole) {
   std::vector<fs::path> maps = CorpusMaps();
   std::vector<fs::path> examples = MapsIn(MAPWRIGHT_EXAMPLES_DIR);
   ASSERT_FALSE(examples.empty()) << "no bundled examples in " << MAPWRIGHT_EXAMPLES_DIR;
   maps.insert(maps.end(), examples.begin(), examples.end());
-  for (const fs::path& path : maps) {
-    std::string text = Read(path);
+  std::vector<std::string> texts;
+  for (const fs::path& path : maps) texts.push_back(Read(path));
+  const std::string longText(5000, 'l');
+  texts.push_back("world\n{\n\"" + longText + "\" \"" + longText + "\"\n}\nentity\n{\n\"k\" \"" +
+                  longText + "\"\nconnections\n{\n\"On\" \"t," + longText + "\"\n}\n}\n");
+  for (const std::string& text : texts) {
     MapDocument document;
     ParseMap(document, text.c_str(), nullptr);
-    EXPECT_TRUE(std::string(WriteMap(document)->view()) == text) << path.filename();
+    EXPECT_TRUE(std::string(WriteMap(document)->view()) == text) << text.substr(0, 100);
+    std::string_view source = document.Source();
+    auto check = [&source](const char* key, const char* value, const SourcePlace& place) {
+      std::size_t keyEnd = source[place.keyAt] == '"' ? source.find('"', place.keyAt + 1) + 1
+                                                      : place.keyAt + std::strlen(key);
+      EXPECT_TRUE(Quoted(source, place.keyAt, keyEnd) == key) << key;
+      EXPECT_TRUE(Quoted(source, place.valueAt, place.valueEnd) == value) << key;
+    };
+    for (const KeyValue& pair : document.WorldKeys()) check(pair.key, pair.value, pair.place);
+    for (std::size_t i = 0; i < document.EntityCount(); ++i) {
+      const MapEntity& entity = document.Entity(i);
+      for (const KeyValue& pair : entity.Keys()) check(pair.key, pair.value, pair.place);
+      for (std::size_t c = 0; c < entity.ConnectionCount(); ++c) {
+        const Connection& output = entity.GetConnection(c);
+        std::string value = std::string(output.target) + output.separator + output.parameters;
+        check(output.output, value.c_str(), output.place);
+      }
+    }
   }
   if (CorpusMaps().empty()) GTEST_SKIP() << "corpus absent: only the bundled examples were written";
 }
