@@ -246,8 +246,11 @@ TEST(RenameCorpus, EveryMapIsWrittenBackByteForByteAndReadWhole) {
   std::vector<std::string> texts;
   for (const fs::path& path : maps) texts.push_back(Read(path));
   const std::string longText(5000, 'l');
-  texts.push_back("world\n{\n\"" + longText + "\" \"" + longText + "\"\n}\nentity\n{\n\"k\" \"" +
-                  longText + "\"\nconnections\n{\n\"On\" \"t," + longText + "\"\n}\n}\n");
+  for (const char* after : {"", " \"k2\" \"v\" // read token by token"}) {
+    texts.push_back("world\n{\n\"" + longText + "\" \"" + longText + "\"" + after +
+                    "\n}\nentity\n{\n\"k\" \"" + longText + "\"" + after +
+                    "\nconnections\n{\n\"On\" \"t," + longText + "\"" + after + "\n}\n}\n");
+  }
   for (const std::string& text : texts) {
     MapDocument document;
     ParseMap(document, text.c_str(), nullptr);
