@@ -31,6 +31,7 @@ class Writer {
 
  private:
   void Entity(const MapEntity& entity);
+  void Removed(const MapEntity& entity);
   void NewEntity(const MapEntity& entity, std::string& out);
   // Pairs: those read from the source and edited are rewritten in place, the
   // new ones come back as lines at depth.
@@ -135,6 +136,23 @@ void Writer::Entity(const MapEntity& entity) {
   if (!connections.empty()) Insert(layout.connectionsEnd, std::move(connections));
 }
 
+// A removed entity takes its block, and the pairs and connections read for
+// it after its block closed, which the format gives to the last entity read.
+void Writer::Removed(const MapEntity& entity) {
+  const EntityLayout& layout = entity.layout;
+  patches_.push_back(Cut(layout.removalAt, layout.removalEnd));
+  auto outside = [&layout](const SourcePlace& place) {
+    return place.read && (place.keyAt < layout.removalAt || place.keyAt >= layout.removalEnd);
+  };
+  for (const KeyValue& pair : entity.Keys()) {
+    if (outside(pair.place)) patches_.push_back(Cut(pair.place.keyAt, pair.place.valueEnd));
+  }
+  for (std::size_t i = 0; i < entity.ConnectionCount(); ++i) {
+    const SourcePlace& place = entity.GetConnection(i).place;
+    if (outside(place)) patches_.push_back(Cut(place.keyAt, place.valueEnd));
+  }
+}
+
 // A created entity, written whole (none of its pairs stands in the source):
 // its id and class from its fields unless pairs give them.
 void Writer::NewEntity(const MapEntity& entity, std::string& out) {
@@ -168,7 +186,7 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
     bool alive = live[entity.Serial()];
     if (entity.layout.read) {
       if (!alive) {
-        patches_.push_back(Cut(entity.layout.removalAt, entity.layout.removalEnd));
+        Removed(entity);
       } else {
         Entity(entity);
       }

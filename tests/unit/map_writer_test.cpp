@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -216,6 +217,151 @@ TEST_F(MapWriter, OnlyTextsTheFormatCanHoldAreStored) {
   MapDocument again;
   ParseMap(again, WriteMap(document)->c_str(), nullptr);
   EXPECT_STREQ(again.FindByName("lamp")->FindKey("message")->value, "two\r\nlines");
+}
+
+// Random layouts without damage (blocks nested in entities, several pairs or
+// a comment or a closing brace on a pair's line, braces on the name's line,
+// hidden wrappers, entities inside entities, either line ending), each edited
+// by a few random edits: the written text must read back as the document.
+class Layout {
+ public:
+  explicit Layout(unsigned seed) : random_(seed) {}
+
+  std::string Map() {
+    eol_ = Pick(4) == 0 ? "\r\n" : "\n";
+    std::string text = "versioninfo" + eol_ + "{" + eol_ + Pair(1) + "}" + eol_;
+    text += "world" + eol_ + "{" + eol_ + Pair(1) + Solid(1) + Pairs(1) + "}" + eol_;
+    for (int count = Pick(6); count > 0; --count) {
+      std::string entity = Entity(0);
+      if (Pick(4) == 0) entity = "hidden" + eol_ + "{" + eol_ + Entity(1) + "}" + eol_;
+      text += entity;
+    }
+    if (Pick(2) == 0) text += "cameras" + eol_ + "{" + eol_ + Pair(1) + "}";  // maybe no last eol
+    return text;
+  }
+
+  int Pick(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
+
+ private:
+  std::string Tabs(int depth) const { return std::string(static_cast<std::size_t>(depth), '\t'); }
+  std::string Word() {
+    static const char* const kWords[] = {"door", "lamp", "Solidity", "origin", "k", "targetname"};
+    return kWords[Pick(6)];
+  }
+  std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+  std::string Pair(int depth) {
+    std::string line =
+        Tabs(depth) + Quoted(Word()) + " " + Quoted(Word() + std::to_string(Pick(9)));
+    switch (Pick(6)) {
+      case 0:
+        line += " " + Quoted(Word()) + " " + Quoted("v");  // two pairs on a line
+        break;
+      case 1:
+        line += " // a comment";
+        break;
+      default:
+        break;
+    }
+    return line + eol_;
+  }
+  std::string Pairs(int depth) {
+    std::string text;
+    for (int count = Pick(4); count > 0; --count) text += Pair(depth);
+    return text;
+  }
+  std::string Open(const std::string& name, int depth) {
+    if (Pick(4) == 0) return Tabs(depth) + name + " {" + eol_;
+    return Tabs(depth) + name + eol_ + Tabs(depth) + "{" + eol_;
+  }
+  std::string Solid(int depth) {
+    return Open("solid", depth) + Pair(depth + 1) + Open("side", depth + 1) + Pair(depth + 2) +
+           Tabs(depth + 1) + "}" + eol_ + Tabs(depth) + "}" + eol_;
+  }
+  std::string Entity(int depth) {
+    std::string text = Open("entity", depth) + Tabs(depth + 1) + "\"classname\" " +
+                       Quoted("c" + std::to_string(Pick(3))) + eol_ + Pairs(depth + 1);
+    if (Pick(2) == 0) {
+      text += Open("connections", depth + 1);
+      for (int count = Pick(3); count > 0; --count) {
+        text += Tabs(depth + 2) + Quoted("On" + Word()) + " " + Quoted(Word() + ",In,,0,-1");
+        if (Pick(3) == 0) text += " " + Quoted("OnX") + " " + Quoted("t,p");
+        text += eol_;
+      }
+      text += Tabs(depth + 1) + "}" + eol_;
+    }
+    if (Pick(3) == 0) text += Solid(depth + 1);
+    if (depth == 0 && Pick(8) == 0) text += Entity(depth + 1);  // an entity inside an entity
+    text += Pairs(depth + 1);
+    if (Pick(3) == 0) {  // the brace on the last pair's line
+      return text + Tabs(depth + 1) + Quoted(Word()) + " " + Quoted("last") + " }" + eol_;
+    }
+    return text + Tabs(depth) + "}" + eol_;
+  }
+
+  std::mt19937 random_;
+  std::string eol_;
+};
+
+void RandomEdit(MapDocument& document, Layout& layout) {
+  const std::size_t count = document.EntityCount();
+  MapEntity* entity =
+      count > 0 ? &document.Entity(static_cast<std::size_t>(layout.Pick(static_cast<int>(count))))
+                : nullptr;
+  switch (entity != nullptr ? layout.Pick(10) : 8) {
+    case 0:
+      EXPECT_TRUE(entity->SetKey(layout.Pick(2) ? "solidity" : "k", "set"));
+      break;
+    case 1:
+      entity->RemoveKey(layout.Pick(2) ? "DOOR" : "origin");
+      break;
+    case 2:
+      EXPECT_TRUE(entity->AddKey("added", "a"));
+      break;
+    case 3:
+      EXPECT_TRUE(entity->AddConnection("OnNew", {"door", "Open,,0,-1", ','}));
+      break;
+    case 4:
+      if (entity->ConnectionCount() > 0) entity->RemoveConnection(0);
+      break;
+    case 5:
+      for (const MapEntity* removed : document.RemoveEntity(*entity)) EXPECT_NE(removed, nullptr);
+      break;
+    case 6:
+      EXPECT_TRUE(RenameEntities(document, "_r"));
+      break;
+    case 7:
+      EXPECT_TRUE(entity->SetKey("targetname", "named"));
+      break;
+    case 8: {
+      MapEntity& created = document.AddEntity();
+      EXPECT_TRUE(created.Create("made", 5));
+      EXPECT_TRUE(created.SetKey("classname", "made"));  // pairs, as the text will have them
+      EXPECT_TRUE(created.SetKey("id", "5"));
+      break;
+    }
+    default:
+      EXPECT_TRUE(document.SetWorldKey(layout.Pick(2) ? "SkyName" : "k", "w"));
+      break;
+  }
+}
+
+TEST(MapWriterLayouts, EveryEditOfAnyLayoutReadsBack) {
+  for (unsigned seed = 1; seed <= 3000; ++seed) {
+    Layout layout(seed);
+    const std::string text = layout.Map();
+    MapDocument document;
+    RecordingReporter reporter;
+    ParseMap(document, text, &reporter);
+    ASSERT_TRUE(reporter.reports.empty()) << "a damaged layout: " << text;
+    for (int edits = 1 + layout.Pick(3); edits > 0; --edits) RandomEdit(document, layout);
+    MapDocument again;
+    std::shared_ptr<const TextBuffer> written = WriteMap(document);
+    ParseMap(again, written->view(), &reporter);
+    ASSERT_EQ(Snapshot(again), Snapshot(document)) << "seed " << seed << "\n"
+                                                   << text << "\n----\n"
+                                                   << written->view();
+    ASSERT_TRUE(reporter.reports.empty()) << written->view();
+  }
 }
 
 }  // namespace
