@@ -121,6 +121,22 @@ TEST_F(DocumentObject, WrongObjectsYieldNothing) {
   host.Invoke(host.Method("TokenReader", "__gc"), {reader});
 }
 
+// A removed entity's handle dies, and so do those of the entities inside
+// its block; every other handle stays.
+TEST_F(DocumentObject, RemovedEntitiesTakeTheirHandles) {
+  Parse(std::string(kMap) + "entity\n{\n\"id\" \"3\"\nentity\n{\n\"id\" \"4\"\n}\n}\n");
+  FakeValue relay = Call("Entity", {FakeValue::Number(0)}).at(0);
+  FakeValue outer = Call("Entity", {FakeValue::Number(1)}).at(0);
+  FakeValue inner = Call("Entity", {FakeValue::Number(2)}).at(0);
+  Call("RemoveEntity", {outer});
+  EXPECT_TRUE(host.Invoke(Ent("ID"), {outer}).empty());
+  EXPECT_TRUE(host.Invoke(Ent("ID"), {inner}).empty());
+  EXPECT_EQ(host.Invoke(Ent("ID"), {relay}).at(0).number, 2);
+  EXPECT_EQ(Call("EntityCount").at(0).number, 1);
+  Call("RemoveEntity", {outer});  // twice: nothing
+  EXPECT_EQ(Call("EntityCount").at(0).number, 1);
+}
+
 TEST_F(DocumentObject, ConstructorsFreeWhatTheHostCouldNotPush) {
   std::size_t live = TheLiveObjects().Count();
   host.failPushUserData = true;

@@ -293,6 +293,15 @@ TEST(MapParser, ReportsSeeEveryPairReadBeforeThem) {
   EXPECT_EQ(KeysOf(document.Entity(1)), (Pairs{{"f", "4"}}));
 }
 
+// A block left open is told even right after other damage.
+TEST(MapParser, AnOpenBlockIsToldAfterDamageOnTheLineBefore) {
+  MapDocument document;
+  RecordingReporter reporter;
+  Parsed(document, "entity\n{\n=\n", &reporter);
+  ASSERT_EQ(reporter.reports.size(), 2u);
+  EXPECT_NE(reporter.reports[1].find("not closed"), std::string::npos);
+}
+
 // An edit from inside a report ends the parse: the document keeps what was
 // read before the report, and its text, closed there, reads back as it.
 TEST(MapParser, AnEditFromInsideAReportEndsTheParse) {

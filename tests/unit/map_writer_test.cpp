@@ -219,6 +219,62 @@ TEST_F(MapWriter, OnlyTextsTheFormatCanHoldAreStored) {
   EXPECT_STREQ(again.FindByName("lamp")->FindKey("message")->value, "two\r\nlines");
 }
 
+// Edits whose written text once read back as another document.
+TEST(MapWriterCases, EditsReadBackAsTheDocument) {
+  const struct {
+    const char* text;
+    std::function<void(MapDocument&)> edit;
+    const char* written;  // a piece the text must hold
+  } kCases[] = {
+      // An identifier swallows the brace after it: the removal stops there.
+      {"entity\n{\n\"k\" v}\nentity\n{\n\"id\" \"2\"\n}\n",
+       [](MapDocument& d) { d.RemoveEntity(d.Entity(0)); }, "entity\n{\n\"id\" \"2\"\n}\n"},
+      // A pair added to an entity in a hidden block has two tabs.
+      {"hidden\n{\n\tentity\n\t{\n\t\t\"id\" \"1\"\n\t}\n}\n",
+       [](MapDocument& d) { EXPECT_TRUE(d.Entity(0).AddKey("k", "v")); }, "\t\t\"k\" \"v\"\n\t}"},
+      // A created entity after a last line without its line ending.
+      {"entity\n{\n}", [](MapDocument& d) { EXPECT_TRUE(d.AddEntity().Create("made", 3)); },
+       "}\nentity\n{\n\t\"id\" \"3\"\n"},
+      // The id of a created entity set as a pair is written once.
+      {"",
+       [](MapDocument& d) {
+         MapEntity& made = d.AddEntity();
+         EXPECT_TRUE(made.Create("made", 3));
+         EXPECT_TRUE(made.SetKey("id", "7"));
+       },
+       "entity\n{\n\t\"classname\" \"made\"\n\t\"id\" \"7\"\n}\n"},
+      // A pair and the first output of an entity without outputs.
+      {"entity\n{\n\t\"id\" \"1\"\n}\n",
+       [](MapDocument& d) {
+         EXPECT_TRUE(d.Entity(0).AddKey("k", "v"));
+         EXPECT_TRUE(d.Entity(0).AddConnection("On", {"t", "In", ','}));
+       },
+       "\t\"k\" \"v\"\n\tconnections\n\t{\n\t\t\"On\" \"t,In\"\n\t}\n}"},
+      // Keys are set without regard to ASCII case, through Z and no further.
+      {"entity\n{\n\t\"Zed[\" \"1\"\n}\n",
+       [](MapDocument& d) {
+         EXPECT_TRUE(d.Entity(0).SetKey("zED[", "2"));
+         EXPECT_TRUE(d.Entity(0).SetKey("zED{", "3"));
+       },
+       "\t\"Zed[\" \"2\"\n\t\"zED{\" \"3\"\n"},
+  };
+  for (const auto& test : kCases) {
+    MapDocument document;
+    ParseMap(document, test.text, nullptr);
+    test.edit(document);
+    const std::string written(WriteMap(document)->view());
+    EXPECT_NE(written.find(test.written), std::string::npos) << written;
+    MapDocument again;
+    ParseMap(again, written, nullptr);
+    ASSERT_EQ(again.EntityCount(), document.EntityCount()) << written;
+    for (std::size_t i = 0; i < again.EntityCount(); ++i) {
+      EXPECT_EQ(again.Entity(i).Id(), document.Entity(i).Id()) << written;
+      EXPECT_STREQ(again.Entity(i).Class(), document.Entity(i).Class()) << written;
+      EXPECT_EQ(again.Entity(i).ConnectionCount(), document.Entity(i).ConnectionCount());
+    }
+  }
+}
+
 // Random layouts without damage (blocks nested in entities, several pairs or
 // a comment or a closing brace on a pair's line, braces on the name's line,
 // hidden wrappers, entities inside entities, either line ending), each edited

@@ -44,6 +44,8 @@ class RootWithLinks : public ::testing::Test {
     fs::create_symlink(base / "outside/secret.txt", base / "root/link_file");
     fs::create_symlink(base / "outside/new.txt", base / "root/dangling");
     fs::create_directory_symlink(base / "root/sub", base / "root/inner");
+    fs::create_directories(base / "root2");  // a sibling whose name begins with the root's
+    fs::create_directory_symlink(base / "root2", base / "root/sibling");
     root = *RootFolder((base / "root").string());
   }
   void TearDown() override { fs::remove_all(base); }
@@ -61,6 +63,7 @@ TEST_F(RootWithLinks, NothingOutsideIsReachedThroughALink) {
   EXPECT_FALSE(ResolveUnderRoot(root, "link_file"));
   EXPECT_FALSE(ResolveUnderRoot(root, "dangling"));
   EXPECT_FALSE(ResolveUnderRoot(root, "dangling/x"));
+  EXPECT_FALSE(ResolveUnderRoot(root, "sibling/x.txt"));
   EXPECT_EQ(ResolveUnderRoot(root, "inner/a.vmf"), root + "/sub/a.vmf");
   EXPECT_EQ(ResolveUnderRoot(root, "sub/new/deeper.txt"), root + "/sub/new/deeper.txt");
 }
