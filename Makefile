@@ -36,9 +36,8 @@ test-windows:
 
 # 32-bit builds. Where this machine cannot execute 32-bit programs (a kernel
 # without IA-32 emulation) the 32-bit Linux programs run under qemu-i386,
-# Debian's user-mode emulator: started by ctest and the test scripts, or by
-# the kernel itself where installing qemu-user registered it there
-# (binfmt_misc). The message says which way they ran.
+# Debian's user-mode emulator, started by ctest and the test scripts. The
+# message says which way they ran.
 SKIP32 = echo "$@: this machine cannot execute 32-bit programs: built; only the checks that run none ran"
 
 # The module, the host and every test as 32-bit Linux programs.
@@ -51,8 +50,6 @@ test-linux32:
 	  -DCMAKE_CROSSCOMPILING_EMULATOR="$$emulator" $(CMAKE_FLAGS) >/dev/null && \
 	cmake --build build-linux32 -j $(JOBS) && \
 	if [ -n "$$emulator" ]; then echo "$@: 32-bit programs run under $$emulator"; \
-	elif [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then \
-	  echo "$@: 32-bit programs run under qemu-i386, which the kernel starts for them (binfmt_misc)"; \
 	else echo "$@: 32-bit programs run natively"; fi && \
 	cd build-linux32 && ctest --output-on-failure -j $(JOBS)
 
