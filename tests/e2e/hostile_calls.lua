@@ -196,6 +196,15 @@ check.eq(numbered:Text(), text, "texts with a double quote or no text are refuse
 numbered:Parse(nil)
 check.eq(numbered:EntityCount(), 4, "Parse(nil) leaves the document as it was")
 
+-- 3b. A long value read and stored again comes back whole.
+local long = string.rep("x", 1500)
+local kept = Mapwright.VMF()
+kept:Parse('entity\n{\n"message" "' .. long .. '"\n}\n')
+local e0 = kept:Entity(0)
+check.eq(#select(2, e0:FindKey("message")), 1500, "FindKey gives the value whole")
+e0:SetKey("message", select(2, e0:FindKey("message")) .. "y")
+check.eq(kept:Text(), 'entity\n{\n"message" "' .. long .. 'y"\n}\n', "and SetKey stores it whole")
+
 -- 4. Texts of 0 bytes, 1 MB and 64 MB.
 local megabyte = string.rep("m", 1024 * 1024)
 local huge = string.rep("h", 64 * 1024 * 1024)
@@ -260,6 +269,18 @@ target:Parse(bad)
 check.eq(target:EntityCount(), 101, "what was read before the report, and the entities made in it")
 check.eq(target:Entity(0):ConnectionCount(), 0, "the parse left before the next output")
 check.eq(select(2, target:Entity(0):FindKey("added")), "in callback", "pair added in the callback")
+-- The parse of a document from a Syntax report inside an open connections
+-- block: the document is the inner one alone, and its text is its own.
+local outer = Mapwright.VMF()
+function VMFParseFailure(kind)
+  if kind == "Syntax" then outer:Parse('entity\n{\n"targetname" "door"\n}\n') end
+end
+outer:Parse('entity\n{\nconnections\n{\n"OnTrigger" "door,Open')
+check.eq(outer:EntityCount(), 1, "the inner document alone")
+check.eq(outer:Entity(0):ConnectionCount(), 0, "no output of the outer text")
+outer:Rename("_x")
+check.eq(outer:Text(), 'entity\n{\n"targetname" "door_x"\n}\n', "the inner text, renamed")
+
 VMFParseFailure = nil
 local reread = Mapwright.VMF()
 reread:Parse(target:Text())
