@@ -97,10 +97,18 @@ int PushTwoTexts(ScriptHost& host, const std::string& first, const std::string& 
   return 2;
 }
 
+// The value counts among the token's holders from before the first host
+// call: a collection under that call may take the object, but its slot then
+// waits for this value's finalizer.
 void PushObject(ScriptHost& host, const MetaTableName& meta, void* token) {
-  HeldObject metaTable(host.GetMetaTable(meta.name, meta.typeId));
-  host.PushUserData(metaTable.get(), token);
-  TheLiveObjects().Hold(token);  // until the value's finalizer releases it
+  TheLiveObjects().Hold(token);
+  try {
+    HeldObject metaTable(host.GetMetaTable(meta.name, meta.typeId));
+    host.PushUserData(metaTable.get(), token);
+  } catch (...) {
+    TheLiveObjects().Release(token);
+    throw;
+  }
 }
 
 }  // namespace mapwright
