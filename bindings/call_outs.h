@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "map/map_parser.h"
 #include "mapwright/script_host.h"
 
 namespace mapwright {
@@ -16,6 +17,18 @@ std::string ResolveScriptPath(ScriptHost& host, const char* path);
 
 // VMFParseFailure(kind, message).
 void ReportParseFailure(ScriptHost& host, const char* kind, const char* message);
+
+// A parse's reports, told to VMFParseFailure.
+class ScriptReporter final : public ParseReporter {
+ public:
+  explicit ScriptReporter(ScriptHost& host) : host_(host) {}
+  void Report(const char* kind, const std::string& message) override {
+    ReportParseFailure(host_, kind, message.c_str());
+  }
+
+ private:
+  ScriptHost& host_;
+};
 
 // Pushes the boolean true, which the host interface has no call for: it is
 // the result of rawequal(0, 0). Returns the count of results, 1.

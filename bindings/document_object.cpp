@@ -24,17 +24,6 @@ int PushFound(ScriptHost& host, DocumentObject& owner, MapEntity* entity) {
   return 1;
 }
 
-class ScriptReporter final : public ParseReporter {
- public:
-  explicit ScriptReporter(ScriptHost& host) : host_(host) {}
-  void Report(const char* kind, const std::string& message) override {
-    ReportParseFailure(host_, kind, message.c_str());
-  }
-
- private:
-  ScriptHost& host_;
-};
-
 }  // namespace
 
 void* DocumentObject::EntityToken(MapEntity& entity) {

@@ -52,6 +52,8 @@ int DocumentFindNextByClass(ScriptHost& host);
 int DocumentText(ScriptHost& host);
 int DocumentSetWorldKey(ScriptHost& host);
 int DocumentRemoveEntity(ScriptHost& host);
+int DocumentLoad(ScriptHost& host);
+int DocumentSave(ScriptHost& host);
 
 }  // namespace mapwright
 

@@ -65,6 +65,8 @@ constexpr ScriptFunction kDocumentMethods[] = {
     {"Text", Native<DocumentText>},
     {"SetWorldKey", Native<DocumentSetWorldKey>},
     {"RemoveEntity", Native<DocumentRemoveEntity>},
+    {"Load", Native<DocumentLoad>},
+    {"Save", Native<DocumentSave>},
 };
 
 constexpr ScriptMetaTable kMetaTables[] = {

@@ -77,7 +77,6 @@ bool WithinSizeLimit(std::size_t size) {
   return size <= limit.rlim_cur;
 }
 
-// A template for mkostemp in the folder of path.
 // Whether a path can name a new file: not empty, not a folder by its
 // spelling (a final slash, "." or "..") nor by what stands there. Asked
 // before anything is made, so that a folder's path leaves nothing behind,
@@ -96,6 +95,7 @@ bool NamesAFile(const char* path) {
   return folder.get() < 0;
 }
 
+// A template for mkostemp in the folder of path.
 std::string TemporaryBeside(const char* path) {
   const char* slash = std::strrchr(path, '/');
   std::string name = slash == nullptr ? std::string("./") : std::string(path, slash + 1);
@@ -116,10 +116,15 @@ bool Publish(const char* temporary, const char* path) {
 #endif
 }
 
-// The file's kind and size. Asked of the kernel directly: the C library's
-// fstat is a symbol of its own only since 2.33, and the module loads on
-// servers with older ones.
-bool RegularFileSize(int fd, std::size_t& size) {
+// A file's kind, size and mode. Asked of the kernel directly: the C
+// library's fstat is a symbol of its own only since 2.33, and the module
+// loads on servers with older ones.
+struct FileStatus {
+  bool regular = false;
+  std::size_t size = 0;
+  mode_t mode = 0;
+};
+bool StatusOf(int fd, FileStatus& status) {
 #ifdef SYS_fstat64
   struct stat64 info;
   if (syscall(SYS_fstat64, fd, &info) != 0) return false;
@@ -127,8 +132,53 @@ bool RegularFileSize(int fd, std::size_t& size) {
   struct stat info;
   if (syscall(SYS_fstat, fd, &info) != 0) return false;
 #endif
-  size = static_cast<std::size_t>(info.st_size);
-  return S_ISREG(info.st_mode);
+  status = {S_ISREG(info.st_mode), static_cast<std::size_t>(info.st_size), info.st_mode};
+  return true;
+}
+
+// Reads an open file whole into what allocate gives, under a shared lock
+// taken without waiting; the count of bytes read.
+std::optional<std::size_t> ReadOpened(int fd, const Allocate& allocate) {
+  if (fd < 0 || flock(fd, LOCK_SH | LOCK_NB) != 0) return std::nullopt;
+  FileStatus status;
+  if (!StatusOf(fd, status) || !status.regular) return std::nullopt;
+  char* buffer = nullptr;
+  try {
+    buffer = allocate(status.size);
+  } catch (const std::exception&) {  // too large to hold in memory
+    return std::nullopt;
+  }
+  return ReadUpTo(fd, buffer, status.size);
+}
+
+// The mode a new file gets, as open would give it.
+mode_t NewFileMode() {
+  mode_t mask = umask(0);
+  umask(mask);
+  return kNewFileMode & ~mask;
+}
+
+// Writes bytes to a new file beside path, with mode, flushed to disk; its
+// name, or nothing, with nothing left behind.
+std::optional<std::string> StoreBeside(const char* path, std::string_view bytes, mode_t mode) {
+  if (!NamesAFile(path) || !WithinSizeLimit(bytes.size())) return std::nullopt;
+  std::string temporary = TemporaryBeside(path);
+  Descriptor file(mkostemp(temporary.data(), O_CLOEXEC));
+  if (file.get() < 0) return std::nullopt;
+  bool stored =
+      fchmod(file.get(), mode) == 0 && WriteAll(file.get(), bytes) && fsync(file.get()) == 0;
+  stored = file.Close() && stored;
+  if (stored) return temporary;
+  unlink(temporary.c_str());
+  return std::nullopt;
+}
+
+// Flushes the folder of path, so that a new name in it survives a crash.
+void FlushFolderOf(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  std::string folder = slash == nullptr ? std::string(".") : std::string(path, slash + 1);
+  Descriptor handle(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (handle.get() >= 0) static_cast<void>(fsync(handle.get()));  // best effort: the file is whole
 }
 
 }  // namespace
@@ -136,33 +186,47 @@ bool RegularFileSize(int fd, std::size_t& size) {
 std::optional<std::string> ReadOrCreateFile(const char* path) {
   // O_NONBLOCK keeps a FIFO from blocking the open; only regular files are read.
   Descriptor file(open(path, O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, kNewFileMode));
-  if (file.get() < 0) return std::nullopt;
-  if (flock(file.get(), LOCK_SH | LOCK_NB) != 0) return std::nullopt;
-  std::size_t size = 0;
-  if (!RegularFileSize(file.get(), size)) return std::nullopt;
   std::string content;
-  try {
+  std::optional<std::size_t> got = ReadOpened(file.get(), [&content](std::size_t size) {
     content.resize(size);
-  } catch (const std::exception&) {  // too large to hold in memory
-    return std::nullopt;
-  }
-  content.resize(ReadUpTo(file.get(), content.data(), content.size()));
+    return content.data();
+  });
+  if (!got) return std::nullopt;
+  content.resize(*got);
   return content;
 }
 
+std::optional<std::size_t> ReadExistingFile(const char* path, const Allocate& allocate) {
+  Descriptor file(open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  return ReadOpened(file.get(), allocate);
+}
+
 bool WriteNewFile(const char* path, std::string_view bytes) {
-  if (!NamesAFile(path) || !WithinSizeLimit(bytes.size())) return false;
-  std::string temporary = TemporaryBeside(path);
-  Descriptor file(mkostemp(temporary.data(), O_CLOEXEC));
-  if (file.get() < 0) return false;
-  mode_t mask = umask(0);  // a new file's mode, as open would give it
-  umask(mask);
-  bool stored = fchmod(file.get(), kNewFileMode & ~mask) == 0 && WriteAll(file.get(), bytes) &&
-                fsync(file.get()) == 0;
-  stored = file.Close() && stored;
-  stored = stored && Publish(temporary.c_str(), path);
-  unlink(temporary.c_str());  // the published file keeps its own name
+  std::optional<std::string> temporary = StoreBeside(path, bytes, NewFileMode());
+  if (!temporary) return false;
+  bool stored = Publish(temporary->c_str(), path);
+  unlink(temporary->c_str());  // the published file keeps its own name
   return stored;
+}
+
+// A file replaced keeps its permissions.
+bool ReplaceFile(const char* path, std::string_view bytes) {
+  mode_t mode = NewFileMode();
+  {
+    Descriptor existing(open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+    FileStatus status;
+    if (existing.get() >= 0 && StatusOf(existing.get(), status) && status.regular) {
+      mode = status.mode & 07777;
+    }
+  }
+  std::optional<std::string> temporary = StoreBeside(path, bytes, mode);
+  if (!temporary) return false;
+  if (rename(temporary->c_str(), path) != 0) {
+    unlink(temporary->c_str());
+    return false;
+  }
+  FlushFolderOf(path);
+  return true;
 }
 
 }  // namespace mapwright

@@ -77,47 +77,73 @@ HANDLE CreateTemporaryBeside(const char* path, std::string& name) {
   return INVALID_HANDLE_VALUE;
 }
 
-}  // namespace
-
-std::optional<std::string> ReadOrCreateFile(const char* path) {
-  Handle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+// Reads an open file whole into what allocate gives; the count read.
+std::optional<std::size_t> ReadOpened(HANDLE file, const Allocate& allocate) {
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   DWORD high = 0;
-  DWORD low = GetFileSize(file.get(), &high);
+  DWORD low = GetFileSize(file, &high);
   if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return std::nullopt;
   unsigned long long size = (static_cast<unsigned long long>(high) << 32) | low;
-  std::string content;
+  if (size > static_cast<std::size_t>(-1) - 1) return std::nullopt;
+  char* buffer = nullptr;
   try {
-    content.resize(static_cast<std::size_t>(size));
+    buffer = allocate(static_cast<std::size_t>(size));
   } catch (const std::exception&) {  // too large to hold in memory
     return std::nullopt;
   }
   std::size_t done = 0;
-  while (done < content.size()) {
+  while (done < size) {
     DWORD got = 0;
-    if (!ReadFile(file.get(), content.data() + done, ChunkOf(content.size() - done), &got,
-                  nullptr) ||
-        got == 0) {
-      break;
-    }
+    if (!ReadFile(file, buffer + done, ChunkOf(size - done), &got, nullptr) || got == 0) break;
     done += got;
   }
-  content.resize(done);
-  return content;
+  return done;
 }
 
-bool WriteNewFile(const char* path, std::string_view bytes) {
+// Writes bytes to a temporary file beside path, flushed, then moves it to
+// path with flags; nothing is left behind when any step fails.
+bool StoreAndMove(const char* path, std::string_view bytes, DWORD flags) {
   if (!NamesAFile(path)) return false;
   std::string temporary;
   Handle file(CreateTemporaryBeside(path, temporary));
   if (file.get() == INVALID_HANDLE_VALUE) return false;
   bool stored = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get()) != 0;
   stored = file.Close() && stored;
-  // Without MOVEFILE_REPLACE_EXISTING the move never replaces a file.
-  stored = stored && MoveFileExA(temporary.c_str(), path, MOVEFILE_WRITE_THROUGH) != 0;
+  stored = stored && MoveFileExA(temporary.c_str(), path, flags) != 0;
   if (!stored) DeleteFileA(temporary.c_str());
   return stored;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadOrCreateFile(const char* path) {
+  Handle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string content;
+  std::optional<std::size_t> got = ReadOpened(file.get(), [&content](std::size_t size) {
+    content.resize(size);
+    return content.data();
+  });
+  if (!got) return std::nullopt;
+  content.resize(*got);
+  return content;
+}
+
+std::optional<std::size_t> ReadExistingFile(const char* path, const Allocate& allocate) {
+  Handle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  return ReadOpened(file.get(), allocate);
+}
+
+bool WriteNewFile(const char* path, std::string_view bytes) {
+  // Without MOVEFILE_REPLACE_EXISTING the move never replaces a file.
+  return StoreAndMove(path, bytes, MOVEFILE_WRITE_THROUGH);
+}
+
+// The move fails while another program holds the old file open, as the
+// sharing rules require; the old file then stays as it was.
+bool ReplaceFile(const char* path, std::string_view bytes) {
+  return StoreAndMove(path, bytes, MOVEFILE_WRITE_THROUGH | MOVEFILE_REPLACE_EXISTING);
 }
 
 }  // namespace mapwright

@@ -598,24 +598,32 @@ void MapParser::HandleConnectionPair(std::string_view key, std::string_view valu
 // The document keeps its own copy of the text, which the parse reads; the
 // parse holds it too, as a report may parse the document anew.
 void ParseMap(MapDocument& document, std::string_view text, ParseReporter* reporter) {
-  std::size_t size = text.size();
-  if (size > std::numeric_limits<std::uint32_t>::max()) {
+  std::shared_ptr<TextBuffer> copy;
+  if (text.size() <= std::numeric_limits<std::uint32_t>::max()) {
+    copy = std::make_shared<TextBuffer>(text.size());
+    std::memcpy(copy->data(), text.data(), text.size());
+  }
+  ParseMapText(document, std::move(copy), reporter);
+}
+
+// A null text stands for one too large to read.
+void ParseMapText(MapDocument& document, std::shared_ptr<const TextBuffer> source,
+                  ParseReporter* reporter) {
+  if (source == nullptr || source->size() > std::numeric_limits<std::uint32_t>::max()) {
     document.Clear();
     if (reporter != nullptr) {
       reporter->Report("Syntax", "line 1: the text is 4 GiB or larger; nothing was read");
     }
     return;
   }
-  auto copy = std::make_shared<TextBuffer>(size);
-  std::memcpy(copy->data(), text.data(), size);
-  std::shared_ptr<const TextBuffer> source = copy;
+  const std::size_t size = source->size();
   document.Clear();
   document.SetSource(source);
   const char* newline = static_cast<const char*>(std::memchr(source->c_str(), '\n', size));
   if (newline != nullptr && newline > source->c_str() && newline[-1] == '\r') {
     document.layout.lineEnding = "\r\n";
   }
-  document.layout.entitiesEnd = source->size();
+  document.layout.entitiesEnd = size;
   MapParser(document, source->c_str(), size, reporter).Run();
 }
 

@@ -4,10 +4,12 @@
 #ifndef MAPWRIGHT_MAP_MAP_PARSER_H
 #define MAPWRIGHT_MAP_MAP_PARSER_H
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "map/map_document.h"
+#include "map/text_buffer.h"
 
 namespace mapwright {
 
@@ -28,6 +30,10 @@ class ParseReporter {
 // leaves too, and the document keeps what was read before the report, with
 // the edit, and a text closed there that reads back as it.
 void ParseMap(MapDocument& document, std::string_view text, ParseReporter* reporter);
+// The same for a text the document takes as its own, without a copy: a
+// terminated text that holds no zero byte.
+void ParseMapText(MapDocument& document, std::shared_ptr<const TextBuffer> text,
+                  ParseReporter* reporter);
 
 }  // namespace mapwright
 

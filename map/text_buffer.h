@@ -25,6 +25,11 @@ class TextBuffer {
   const char* c_str() const { return data_; }
   std::size_t size() const { return size_; }
   std::string_view view() const { return {data_, size_}; }
+  // Keeps the first size bytes (no more than it has) and terminates them.
+  void Truncate(std::size_t size) {
+    if (size < size_) size_ = size;
+    data_[size_] = '\0';
+  }
   // The bytes the buffer holds: at least size() + 1.
   std::size_t capacity() const { return mapped_ != 0 ? mapped_ : size_ + 1; }
 

@@ -36,7 +36,7 @@ std::vector<std::string> ExpectedRegistration() {
   for (const char* name :
        {"Parse", "CreateEntity", "Rename", "Entity", "EntityCount", "WorldKey", "FindWorldKey",
         "WorldKeyCount", "FindByClass", "FindByName", "FindByID", "FindNextByName",
-        "FindNextByClass", "Text", "SetWorldKey", "RemoveEntity"}) {
+        "FindNextByClass", "Text", "SetWorldKey", "RemoveEntity", "Load", "Save"}) {
     calls.push_back(std::string("SetMemberFunction VMF.") + name);
   }
   calls.push_back("UnReference VMF");

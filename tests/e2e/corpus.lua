@@ -75,6 +75,22 @@ for line in manifest:lines() do
   check.eq(entities, tonumber(row[column.entities]), name .. " entities")
   check.eq(connections, tonumber(row[column.connections]), name .. " connections")
   expectReports(got, defectLine, name)
+  -- Load reads what Parse(ReadFile()) reads, with the same reports; Save
+  -- stores Text() over it, in place.
+  local copy = assert(io.open("map.vmf", "wb"))
+  copy:write(text)
+  copy:close()
+  reports = {}
+  local loaded = Mapwright.VMF()
+  check.eq(loaded:Load("map.vmf"), true, name .. " Load")
+  check.eq(loaded:EntityCount(), entities, name .. " Load: entities")
+  check.eq(table.concat(reports, "\n"), table.concat(got, "\n"), name .. " Load: reports")
+  check.eq(loaded:Text() == text, true, name .. " Load: the text")
+  if entities > 0 then loaded:Entity(entities - 1):SetKey("saved", "1") end
+  check.eq(loaded:Save("map.vmf"), true, name .. " Save")
+  local saved = assert(io.open("map.vmf", "rb"))
+  check.eq(saved:read("*a") == loaded:Text(), true, name .. " Save wrote Text()")
+  saved:close()
   if defectLine then
     -- The same line damaged worse, as editors also write it: a value whose
     -- own quotes hold a number with a '-'. Nothing after it is lost.

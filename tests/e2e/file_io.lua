@@ -73,6 +73,40 @@ check.eq(exists("../outside/created.txt") or exists("../outside/x.txt"), false,
          "nothing created outside the root")
 check.eq(contents("../outside/secret.txt"), "secret", "the file outside is untouched")
 
+-- A document loaded from a file and saved back over it, run after run.
+local sample = 'entity\n{\n"id" "1"\n"targetname" "door"\n}\n'
+put("map.vmf", sample)
+os.execute("chmod 640 map.vmf")
+local vmf = Mapwright.VMF()
+check.yields(check.pack(vmf:Load("map.vmf")), { true }, "Load")
+check.eq(vmf:Text(), sample, "Load reads the file")
+for run = 1, 3 do
+  local again = Mapwright.VMF()
+  again:Load("map.vmf")
+  again:Entity(0):SetKey("run", tostring(run))
+  check.yields(check.pack(again:Save("map.vmf")), { true }, "Save over the file")
+  check.eq(contents("map.vmf"), again:Text(), "Save wrote Text()")
+end
+check.eq(io.popen("stat -c %a map.vmf"):read("*l"), "640", "a replaced file keeps its mode")
+-- What cannot be read leaves the document as it was and creates nothing.
+for _, path in ipairs({ "missing.vmf", "nofolder/x.vmf", ".", "link_dir/secret.txt", "link_file" }) do
+  check.none(check.pack(vmf:Load(path)), "Load of " .. path)
+end
+check.eq(exists("missing.vmf"), false, "Load creates no file")
+check.eq(vmf:Text(), sample, "a failed Load leaves the document")
+put("zero.vmf", "entity\n{\n}\n\0entity\n{\n}\n")
+vmf:Load("zero.vmf")
+check.eq(vmf:EntityCount(), 1, "Load reads up to the first zero byte, as Parse(ReadFile()) does")
+-- Paths that name no file, or lead out through a link, store nothing; no
+-- temporary file is left in the root either way.
+local before = io.popen("ls -A | sort"):read("*a")
+for _, path in ipairs({ "", ".", "nofolder/x.vmf", "link_dir/x.vmf", "link_file", "dangling" }) do
+  check.none(check.pack(vmf:Save(path)), "Save to " .. path)
+end
+check.eq(io.popen("ls -A | sort"):read("*a"), before, "failed saves leave nothing")
+check.eq(contents("../outside/secret.txt"), "secret", "Save never writes outside the root")
+check.eq(exists("../outside/created.txt"), false, "nor creates a file there")
+
 -- util.RelativePathToFull is called once per call and looked up anew each time.
 local original = util.RelativePathToFull
 local calls = 0

@@ -135,6 +135,7 @@ local signatures = {
     WorldKeyCount = {}, FindByClass = { "text" }, FindByName = { "text" }, FindByID = { "int" },
     FindNextByName = { "text", "int" }, FindNextByClass = { "text", "int" }, Text = {},
     SetWorldKey = { "text", "text" }, RemoveEntity = { "entity" }, __gc = {},
+    Load = { "text" }, Save = { "text" },
   },
   entity = {
     Key = { "int" }, KeyCount = {}, Connection = { "int" }, ConnectionCount = {}, Class = {},
