@@ -1,4 +1,6 @@
 # The usual flows. Every target installs what is missing first.
+# The output shows the commands that run, not every folder make enters.
+MAKEFLAGS += --no-print-directory
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 # CI sets WERROR=ON: warnings become errors with the compilers we build with.

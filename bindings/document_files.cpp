@@ -46,9 +46,9 @@ int DocumentLoad(ScriptHost& host) {
   });
   if (!read) return 0;
   const void* zero = std::memchr(text->data(), '\0', *read);
-  text->Truncate(zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) -
-                                                            text->data())
-                                 : *read);
+  text->Truncate(zero != nullptr
+                     ? static_cast<std::size_t>(static_cast<const char*>(zero) - text->data())
+                     : *read);
   owner->RevokeEntityHandles();
   ScriptReporter reporter(host);
   ParseMapText(owner->document, std::move(text), &reporter);

@@ -1,19 +1,20 @@
 -- A mapper's job on a prefab: list what is in it, remove the outputs that
--- reach no entity, retune its lights, and stamp renamed copies, each written
--- to a new file that an editor opens intact. Every written file is compared
--- with its input: only the intended lines change, and every brush and block
--- is still there.
+-- reach no entity, retune its lights, and stamp renamed copies, each saved
+-- to a file that an editor opens intact. Every saved file is compared with
+-- its input: only the intended lines change, and every brush and block is
+-- still there.
 --
 -- Usage: mapwright-lua --root DIR examples/demo.lua [PREFAB] [OUTPUT_FOLDER]
--- Paths are resolved under the root; WriteFile never replaces a file, so the
--- output folder should be empty (make demo clears it).
+-- Paths are resolved under the root. Save replaces what a run before wrote,
+-- so the demo runs again and again in the same folder.
 local prefabPath = arg[1] or "examples/maps/control_room.vmf"
 local outputFolder = arg[2] or "build/demo"
 local copies = 3
 local warmLight = "255 214 170 300"
 
-local text = Mapwright.ReadFile(prefabPath)
-if not text or text == "" then error("cannot read " .. prefabPath) end
+local prefab = Mapwright.VMF()
+if not prefab:Load(prefabPath) then error("cannot read " .. prefabPath) end
+local text = prefab:Text()  -- the prefab as read, to compare the saved files with
 
 local function name(entity)
   return select(2, entity:FindKey("targetname")) or entity:Class()
@@ -54,12 +55,12 @@ local function compare(before, after)
   return removed, added, lost
 end
 
--- Writes the document's text and shows what changed against the input.
+-- Saves the document and shows what changed in the file against the input.
 local function save(document, path, expectChanged)
-  local written = document:Text()
-  if not Mapwright.WriteFile(path, written) then error("cannot write " .. path) end
-  local removed, added, lost = compare(text, Mapwright.ReadFile(path))
-  print(string.format("Wrote %s: %d bytes; %d lines changed or removed, %d written anew", path,
+  if not document:Save(path) then error("cannot write " .. path) end
+  local written = Mapwright.ReadFile(path)
+  local removed, added, lost = compare(text, written)
+  print(string.format("Saved %s: %d bytes; %d lines changed or removed, %d written anew", path,
                       #written, #removed, #added))
   for _, line in ipairs(removed) do print("  - " .. line:gsub("^%s+", "")) end
   for _, line in ipairs(added) do print("  + " .. line:gsub("^%s+", "")) end
@@ -68,8 +69,6 @@ local function save(document, path, expectChanged)
   print("  every brush and block is still there")
 end
 
-local prefab = Mapwright.VMF()
-prefab:Parse(text)
 print(string.format("Prefab %s: %d entities", prefabPath, prefab:EntityCount()))
 for i = 0, prefab:EntityCount() - 1 do
   local entity = prefab:Entity(i)
@@ -104,7 +103,8 @@ while light do
 end
 print(string.format("Retuned %d lights to %s", lights, warmLight))
 
-save(prefab, outputFolder .. "/control_room_fixed.vmf", function(removed, added)
+local fixedPath = outputFolder .. "/control_room_fixed.vmf"
+save(prefab, fixedPath, function(removed, added)
   return #removed == removedOutputs + lights and #added == lights
 end)
 
@@ -113,7 +113,7 @@ end)
 local names = {}
 for copy = 1, copies do
   local document = Mapwright.VMF()
-  document:Parse(prefab:Text())
+  document:Load(fixedPath)
   local suffix = "_" .. copy
   document:Rename(suffix)
   local e, i = document:FindNextByName("*", 0)
