@@ -96,6 +96,34 @@ TEST_F(FileAccess, WritingNeverTouchesAnExistingFileAndLeavesNothingBehind) {
   EXPECT_EQ(entries, 1) << "no temporary file stays";
 }
 
+// Replacing stores the bytes whole over an existing file or none, leaves no
+// temporary file, and refuses a folder; reading an existing file never makes
+// one and reads into the storage given.
+TEST_F(FileAccess, ReplaceAndReadExisting) {
+  Put("map.vmf", "old");
+  EXPECT_TRUE(ReplaceFile(PathOf("map.vmf").c_str(), "new bytes"));
+  EXPECT_EQ(Get("map.vmf"), "new bytes");
+  EXPECT_TRUE(ReplaceFile(PathOf("fresh.vmf").c_str(), "made"));
+  EXPECT_FALSE(ReplaceFile(temp.path().string().c_str(), "folder"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+  std::string storage;
+  auto allocate = [&storage](std::size_t size) {
+    storage.resize(size + 1);
+    return storage.data();
+  };
+  EXPECT_EQ(ReadExistingFile(PathOf("map.vmf").c_str(), allocate), 9u);
+  EXPECT_EQ(storage.substr(0, 9), "new bytes");
+  EXPECT_FALSE(ReadExistingFile(PathOf("missing.vmf").c_str(), allocate));
+  EXPECT_FALSE(fs::exists(folder / "missing.vmf"));
+  EXPECT_FALSE(ReadExistingFile(temp.path().string().c_str(), allocate));
+#ifndef _WIN32
+  fs::permissions(folder / "map.vmf", fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_TRUE(ReplaceFile(PathOf("map.vmf").c_str(), "kept mode"));
+  EXPECT_EQ(fs::status(folder / "map.vmf").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+#endif
+}
+
 TEST_F(FileAccess, WriteThenRead) {
   std::string bytes(3 * 1024 * 1024 + 17, 'x');
   bytes[12345] = '\n';
