@@ -64,7 +64,7 @@ int DocumentSave(ScriptHost& host) {
   std::optional<std::string> resolved = ResolveFor(host, *owner, path);
   if (!resolved) return 0;
   std::shared_ptr<const TextBuffer> text = WriteMap(owner->document);
-  if (!ReplaceFile(resolved->c_str(), text->view())) return 0;
+  if (!ReplaceFileWith(resolved->c_str(), text->view())) return 0;
   return PushTrue(host);
 }
 

@@ -43,7 +43,7 @@ using Allocate = std::function<char*(std::size_t size)>;
 // when the path names a folder, the folder is missing or denied, or any
 // write, flush, close or the rename fails (a full disk, a file size limit;
 // on Windows, a file another program holds open).
-[[nodiscard]] bool ReplaceFile(const char* path, std::string_view bytes);
+[[nodiscard]] bool ReplaceFileWith(const char* path, std::string_view bytes);
 
 }  // namespace mapwright
 

@@ -210,7 +210,7 @@ bool WriteNewFile(const char* path, std::string_view bytes) {
 }
 
 // A file replaced keeps its permissions.
-bool ReplaceFile(const char* path, std::string_view bytes) {
+bool ReplaceFileWith(const char* path, std::string_view bytes) {
   mode_t mode = NewFileMode();
   {
     Descriptor existing(open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));

@@ -142,7 +142,7 @@ bool WriteNewFile(const char* path, std::string_view bytes) {
 
 // The move fails while another program holds the old file open, as the
 // sharing rules require; the old file then stays as it was.
-bool ReplaceFile(const char* path, std::string_view bytes) {
+bool ReplaceFileWith(const char* path, std::string_view bytes) {
   return StoreAndMove(path, bytes, MOVEFILE_WRITE_THROUGH | MOVEFILE_REPLACE_EXISTING);
 }
 

@@ -101,10 +101,10 @@ TEST_F(FileAccess, WritingNeverTouchesAnExistingFileAndLeavesNothingBehind) {
 // one and reads into the storage given.
 TEST_F(FileAccess, ReplaceAndReadExisting) {
   Put("map.vmf", "old");
-  EXPECT_TRUE(ReplaceFile(PathOf("map.vmf").c_str(), "new bytes"));
+  EXPECT_TRUE(ReplaceFileWith(PathOf("map.vmf").c_str(), "new bytes"));
   EXPECT_EQ(Get("map.vmf"), "new bytes");
-  EXPECT_TRUE(ReplaceFile(PathOf("fresh.vmf").c_str(), "made"));
-  EXPECT_FALSE(ReplaceFile(temp.path().string().c_str(), "folder"));
+  EXPECT_TRUE(ReplaceFileWith(PathOf("fresh.vmf").c_str(), "made"));
+  EXPECT_FALSE(ReplaceFileWith(temp.path().string().c_str(), "folder"));
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
   std::string storage;
   auto allocate = [&storage](std::size_t size) {
@@ -118,7 +118,7 @@ TEST_F(FileAccess, ReplaceAndReadExisting) {
   EXPECT_FALSE(ReadExistingFile(temp.path().string().c_str(), allocate));
 #ifndef _WIN32
   fs::permissions(folder / "map.vmf", fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_TRUE(ReplaceFile(PathOf("map.vmf").c_str(), "kept mode"));
+  EXPECT_TRUE(ReplaceFileWith(PathOf("map.vmf").c_str(), "kept mode"));
   EXPECT_EQ(fs::status(folder / "map.vmf").permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write);
 #endif
