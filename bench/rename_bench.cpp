@@ -1,8 +1,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_maps.h"
-#include "map/map_parser.h"
-#include "map/rename.h"
+#include "map/edit/rename.h"
+#include "map/read/map_parser.h"
 
 namespace mapwright::bench {
 namespace {

@@ -1,7 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_maps.h"
-#include "map/map_parser.h"
+#include "map/read/map_parser.h"
 
 namespace mapwright::bench {
 namespace {

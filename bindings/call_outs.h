@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "map/map_parser.h"
+#include "map/read/map_parser.h"
 #include "mapwright/script_host.h"
 
 namespace mapwright {

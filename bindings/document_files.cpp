@@ -10,8 +10,8 @@
 #include "bindings/call_outs.h"
 #include "bindings/document_object.h"
 #include "fileio/file_access.h"
-#include "map/map_parser.h"
-#include "map/map_writer.h"
+#include "map/read/map_parser.h"
+#include "map/write/map_writer.h"
 
 namespace mapwright {
 namespace {

@@ -7,9 +7,9 @@
 #include "bindings/arguments.h"
 #include "bindings/call_outs.h"
 #include "bindings/script_values.h"
-#include "map/map_parser.h"
-#include "map/map_writer.h"
-#include "map/rename.h"
+#include "map/edit/rename.h"
+#include "map/read/map_parser.h"
+#include "map/write/map_writer.h"
 
 namespace mapwright {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "map/map_document.h"
+#include "map/model/map_document.h"
 #include "mapwright/script_host.h"
 
 namespace mapwright {

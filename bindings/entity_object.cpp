@@ -4,7 +4,7 @@
 
 #include "bindings/arguments.h"
 #include "bindings/script_values.h"
-#include "map/map_entity.h"
+#include "map/model/map_entity.h"
 
 // Every method reads its arguments through ReadArguments, and copies what it
 // returns before the first push: any host call may run a collection whose

@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "map/map_parser.h"
-#include "map/map_writer.h"
-#include "map/rename.h"
+#include "map/edit/rename.h"
+#include "map/read/map_parser.h"
+#include "map/write/map_writer.h"
 #include "rename_model.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // module's code; gmod_open binds it to the host and gmod_close unbinds it.
 #include "bindings/host_pointer.h"
 #include "bindings/registration.h"
-#include "map/text_buffer.h"
+#include "map/model/text_buffer.h"
 #include "mapwright/script_host.h"
 
 MAPWRIGHT_EXPORT int gmod_open(ScriptHost* host) {

@@ -1,4 +1,4 @@
-#include "map/map_document.h"
+#include "map/model/map_document.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "map/map_parser.h"
+#include "map/read/map_parser.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "map/map_writer.h"
+#include "map/write/map_writer.h"
 #include "map_test_support.h"
 
 namespace mapwright::testing {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "map/map_parser.h"
+#include "map/read/map_parser.h"
 
 namespace mapwright::testing {
 

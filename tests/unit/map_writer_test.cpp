@@ -1,4 +1,4 @@
-#include "map/map_writer.h"
+#include "map/write/map_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "map/map_parser.h"
-#include "map/rename.h"
+#include "map/edit/rename.h"
+#include "map/read/map_parser.h"
 #include "map_test_support.h"
 
 namespace mapwright::testing {

@@ -1,4 +1,4 @@
-#include "map/record_arena.h"
+#include "map/model/record_arena.h"
 
 #include <gtest/gtest.h>
 

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "map/map_parser.h"
-#include "map/map_writer.h"
-#include "map/rename.h"
+#include "map/edit/rename.h"
+#include "map/read/map_parser.h"
+#include "map/write/map_writer.h"
 #include "map_test_support.h"
 #include "rename_model.h"
 

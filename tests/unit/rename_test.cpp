@@ -1,4 +1,4 @@
-#include "map/rename.h"
+#include "map/edit/rename.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // A text buffer has room for its bytes and the terminator, also when it takes
 // over the mapping that a larger or smaller one left behind.
-#include "map/text_buffer.h"
+#include "map/model/text_buffer.h"
 
 #include <gtest/gtest.h>
 

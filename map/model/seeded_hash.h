@@ -1,8 +1,8 @@
 // Hashing for tables that maps and scripts fill: keyed per table with a seed
 // nobody knows ahead of the call, so that no crafted set of texts can pile up
 // on one probe chain.
-#ifndef MAPWRIGHT_MAP_SEEDED_HASH_H
-#define MAPWRIGHT_MAP_SEEDED_HASH_H
+#ifndef MAPWRIGHT_MAP_MODEL_SEEDED_HASH_H
+#define MAPWRIGHT_MAP_MODEL_SEEDED_HASH_H
 
 #include <cstddef>
 #include <cstdint>

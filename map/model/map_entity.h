@@ -1,8 +1,8 @@
 // One entity of a map: its key/value pairs and output connections, with its
 // name, class and id kept apart from the pairs, and where it stands in the
 // text it was read from, so that edits change only what they must.
-#ifndef MAPWRIGHT_MAP_MAP_ENTITY_H
-#define MAPWRIGHT_MAP_MAP_ENTITY_H
+#ifndef MAPWRIGHT_MAP_MODEL_MAP_ENTITY_H
+#define MAPWRIGHT_MAP_MODEL_MAP_ENTITY_H
 
 #include <cstddef>
 #include <cstdint>
@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "map/record_arena.h"
-#include "map/text_pool.h"
+#include "map/model/record_arena.h"
+#include "map/model/text_pool.h"
 
 namespace mapwright {
 

@@ -1,8 +1,8 @@
 // Immutable NUL-terminated texts owned by one document, allocated from large
 // blocks. A stored text never moves or changes, so records hold plain
 // pointers to it and several records may share one text.
-#ifndef MAPWRIGHT_MAP_TEXT_POOL_H
-#define MAPWRIGHT_MAP_TEXT_POOL_H
+#ifndef MAPWRIGHT_MAP_MODEL_TEXT_POOL_H
+#define MAPWRIGHT_MAP_MODEL_TEXT_POOL_H
 
 #include <array>
 #include <cstddef>
@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "map/seeded_hash.h"
+#include "map/model/seeded_hash.h"
 
 namespace mapwright {
 

@@ -1,4 +1,4 @@
-#include "map/map_entity.h"
+#include "map/model/map_entity.h"
 
 #include <limits>
 

@@ -1,8 +1,8 @@
-#include "map/map_document.h"
+#include "map/model/map_document.h"
 
 #include <algorithm>
 
-#include "map/name_table.h"
+#include "map/model/name_table.h"
 
 namespace mapwright {
 

@@ -1,8 +1,8 @@
-#include "map/rename.h"
+#include "map/edit/rename.h"
 
 #include <string>
 
-#include "map/name_table.h"
+#include "map/model/name_table.h"
 
 namespace mapwright {
 namespace {

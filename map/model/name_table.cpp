@@ -1,6 +1,6 @@
-#include "map/name_table.h"
+#include "map/model/name_table.h"
 
-#include "map/seeded_hash.h"
+#include "map/model/seeded_hash.h"
 
 namespace mapwright {
 namespace {

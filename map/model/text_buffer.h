@@ -3,8 +3,8 @@
 // costs more than copying the text into it. The last large buffer freed is
 // kept for the next one of about its size (a re-parse, the next Text()), as
 // the kernel would zero a fresh one again.
-#ifndef MAPWRIGHT_MAP_TEXT_BUFFER_H
-#define MAPWRIGHT_MAP_TEXT_BUFFER_H
+#ifndef MAPWRIGHT_MAP_MODEL_TEXT_BUFFER_H
+#define MAPWRIGHT_MAP_MODEL_TEXT_BUFFER_H
 
 #include <cstddef>
 #include <string_view>

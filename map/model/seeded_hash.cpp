@@ -1,4 +1,4 @@
-#include "map/seeded_hash.h"
+#include "map/model/seeded_hash.h"
 
 #include <atomic>
 #include <bit>

@@ -2,8 +2,8 @@
 // and the pairs of its world block, with where each stands in that text.
 // Entities never move once created, so pointers to them stay valid until the
 // document is cleared or destroyed, also when they are removed.
-#ifndef MAPWRIGHT_MAP_MAP_DOCUMENT_H
-#define MAPWRIGHT_MAP_MAP_DOCUMENT_H
+#ifndef MAPWRIGHT_MAP_MODEL_MAP_DOCUMENT_H
+#define MAPWRIGHT_MAP_MODEL_MAP_DOCUMENT_H
 
 #include <cstddef>
 #include <cstdint>
@@ -14,10 +14,10 @@
 #include <string_view>
 #include <vector>
 
-#include "map/map_entity.h"
-#include "map/record_arena.h"
-#include "map/text_buffer.h"
-#include "map/text_pool.h"
+#include "map/model/map_entity.h"
+#include "map/model/record_arena.h"
+#include "map/model/text_buffer.h"
+#include "map/model/text_pool.h"
 
 namespace mapwright {
 

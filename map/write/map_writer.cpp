@@ -1,4 +1,4 @@
-#include "map/map_writer.h"
+#include "map/write/map_writer.h"
 
 #include <algorithm>
 #include <cstdlib>

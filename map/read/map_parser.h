@@ -1,15 +1,15 @@
 // Reads VMF map text into a document: the pairs of every "entity" block, the
 // connections inside them, and the pairs of the "world" block. Every other
 // block is walked over for its nesting only.
-#ifndef MAPWRIGHT_MAP_MAP_PARSER_H
-#define MAPWRIGHT_MAP_MAP_PARSER_H
+#ifndef MAPWRIGHT_MAP_READ_MAP_PARSER_H
+#define MAPWRIGHT_MAP_READ_MAP_PARSER_H
 
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "map/map_document.h"
-#include "map/text_buffer.h"
+#include "map/model/map_document.h"
+#include "map/model/text_buffer.h"
 
 namespace mapwright {
 

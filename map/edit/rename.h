@@ -1,9 +1,9 @@
-#ifndef MAPWRIGHT_MAP_RENAME_H
-#define MAPWRIGHT_MAP_RENAME_H
+#ifndef MAPWRIGHT_MAP_EDIT_RENAME_H
+#define MAPWRIGHT_MAP_EDIT_RENAME_H
 
 #include <string_view>
 
-#include "map/map_document.h"
+#include "map/model/map_document.h"
 
 namespace mapwright {
 

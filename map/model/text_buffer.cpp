@@ -1,4 +1,4 @@
-#include "map/text_buffer.h"
+#include "map/model/text_buffer.h"
 
 #include <new>
 

@@ -4,8 +4,8 @@
 // rejects most texts (numbers, vectors, flags) before any hashing, and the
 // hash is seeded per table, so that no crafted set of names can pile up on
 // one probe chain.
-#ifndef MAPWRIGHT_MAP_NAME_TABLE_H
-#define MAPWRIGHT_MAP_NAME_TABLE_H
+#ifndef MAPWRIGHT_MAP_MODEL_NAME_TABLE_H
+#define MAPWRIGHT_MAP_MODEL_NAME_TABLE_H
 
 #include <bitset>
 #include <cstddef>

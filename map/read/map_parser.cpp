@@ -1,4 +1,4 @@
-#include "map/map_parser.h"
+#include "map/read/map_parser.h"
 
 #include <algorithm>
 #include <cstdint>

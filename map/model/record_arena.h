@@ -4,8 +4,8 @@
 // one by one costs more than reading them, as each free touches memory long
 // out of the cache. A small list that an edit grows leaves its old room
 // behind until then.
-#ifndef MAPWRIGHT_MAP_RECORD_ARENA_H
-#define MAPWRIGHT_MAP_RECORD_ARENA_H
+#ifndef MAPWRIGHT_MAP_MODEL_RECORD_ARENA_H
+#define MAPWRIGHT_MAP_MODEL_RECORD_ARENA_H
 
 #include <cstddef>
 #include <memory>

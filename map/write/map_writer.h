@@ -1,12 +1,12 @@
 // Writes a document back as map text: the text it was read from, changed only
 // where the document was edited.
-#ifndef MAPWRIGHT_MAP_MAP_WRITER_H
-#define MAPWRIGHT_MAP_MAP_WRITER_H
+#ifndef MAPWRIGHT_MAP_WRITE_MAP_WRITER_H
+#define MAPWRIGHT_MAP_WRITE_MAP_WRITER_H
 
 #include <memory>
 
-#include "map/map_document.h"
-#include "map/text_buffer.h"
+#include "map/model/map_document.h"
+#include "map/model/text_buffer.h"
 
 namespace mapwright {
 

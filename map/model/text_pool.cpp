@@ -1,4 +1,4 @@
-#include "map/text_pool.h"
+#include "map/model/text_pool.h"
 
 #include <cstring>
 
