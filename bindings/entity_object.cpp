@@ -148,6 +148,18 @@ int EntityFindKey(ScriptHost& host) {
   return PushTwoTexts(host, std::string(key), pair->value);
 }
 
+// Output i becomes the output given, where it stands; a value without a
+// separator, or a text the format cannot hold, changes nothing.
+int EntitySetConnection(ScriptHost& host) {
+  auto args = ReadArguments<Entity, arg::Integer, arg::Text, arg::Text>(host);
+  if (!args) return 0;
+  auto [entity, position, output, value] = *args;
+  std::optional<std::size_t> index = IndexIn(position, entity->ConnectionCount());
+  std::optional<ConnectionParts> parts = SplitConnectionValue(value);
+  if (index && parts) static_cast<void>(entity->SetConnection(*index, output, *parts));
+  return 0;
+}
+
 // An entity handle's finalizer: the entity lives on in its document; only
 // the count of values holding its token goes down.
 int EntityCollect(ScriptHost& host) {

@@ -18,6 +18,7 @@ int EntityAddKey(ScriptHost& host);
 int EntityAddConnection(ScriptHost& host);
 int EntityFindKey(ScriptHost& host);
 int EntityCollect(ScriptHost& host);
+int EntitySetConnection(ScriptHost& host);
 int EntityConnectionParts(ScriptHost& host);
 int EntitySetKey(ScriptHost& host);
 int EntityRemoveKey(ScriptHost& host);

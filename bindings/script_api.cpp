@@ -46,6 +46,7 @@ constexpr ScriptFunction kEntityMethods[] = {
     {"RemoveKey", Native<EntityRemoveKey>},
     {"RemoveConnection", Native<EntityRemoveConnection>},
     {"__gc", Native<EntityCollect>},
+    {"SetConnection", Native<EntitySetConnection>},
 };
 
 constexpr ScriptFunction kDocumentMethods[] = {

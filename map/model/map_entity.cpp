@@ -1,6 +1,8 @@
 #include "map/model/map_entity.h"
 
+#include <algorithm>
 #include <limits>
+#include <string>
 
 namespace mapwright {
 
@@ -160,6 +162,45 @@ bool MapEntity::AddConnection(std::string_view output, const ConnectionParts& pa
   }
   connections_.push_back({texts_->Intern(output), texts_->Store(parts.target),
                           texts_->Store(parts.parameters), parts.separator, place});
+  edits_->Bump();
+  return true;
+}
+
+namespace {
+
+// Parameters written with one separator, in the other: ESC-separated fields
+// join with commas; comma-separated ones split as SplitParameters splits
+// them (the parameter may hold commas) and join with ESC.
+std::string WithSeparator(std::string_view parameters, char from, char to) {
+  std::string converted(parameters);
+  if (from == to) return converted;
+  if (from == kCommaSeparator && std::count(parameters.begin(), parameters.end(), ',') >= 3) {
+    OutputFields fields = SplitParameters(parameters, from);
+    converted.assign(fields.input).append(1, to).append(fields.parameter);
+    converted.append(1, to).append(fields.delay).append(1, to).append(fields.times);
+    return converted;
+  }
+  std::replace(converted.begin(), converted.end(), from, to);
+  return converted;
+}
+
+}  // namespace
+
+bool MapEntity::SetConnection(std::size_t i, std::string_view output,
+                              const ConnectionParts& parts) {
+  if (!FitsInQuotes(output) || !FitsInQuotes(parts.target) || !FitsInQuotes(parts.parameters)) {
+    return false;
+  }
+  Connection& connection = connections_[i];
+  const std::string parameters =
+      WithSeparator(parts.parameters, parts.separator, connection.separator);
+  if (output != connection.output) {
+    connection.output = texts_->Intern(output);
+    connection.place.keyEdited = true;
+  }
+  connection.target = texts_->Store(parts.target);
+  connection.parameters = texts_->Store(parameters);
+  connection.place.edited = true;
   edits_->Bump();
   return true;
 }

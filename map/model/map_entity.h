@@ -24,8 +24,9 @@ struct SourcePlace {
   std::uint32_t keyAt = 0;
   std::uint32_t valueAt = 0;
   std::uint32_t valueEnd = 0;
-  bool read = false;    // stands in the source text
-  bool edited = false;  // its value is to be written anew
+  bool read = false;       // stands in the source text
+  bool edited = false;     // its value is to be written anew
+  bool keyEdited = false;  // its key (an output's name) too
 };
 
 struct KeyValue {
@@ -181,6 +182,11 @@ class MapEntity {
                                    const SourcePlace& place = {});
   std::size_t ConnectionCount() const { return connections_.size(); }
   const Connection& GetConnection(std::size_t i) const { return connections_[i]; }
+  // Output i becomes the output with parts, where it stands, written with
+  // its own separator (parts given with the other one are converted). False,
+  // changing nothing, when a text cannot be written.
+  [[nodiscard]] bool SetConnection(std::size_t i, std::string_view output,
+                                   const ConnectionParts& parts);
   // Connection i's target or parameters become text, a text of the pool.
   void ReplaceTarget(std::size_t i, const char* text);
   void ReplaceParameters(std::size_t i, const char* text);

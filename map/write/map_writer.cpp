@@ -47,6 +47,7 @@ class Writer {
   // stands on them; else just the range, with the blanks before it.
   Patch Cut(std::size_t at, std::size_t end) const;
   void Rewrite(const SourcePlace& place, std::string_view value);
+  void RewriteKey(const SourcePlace& place, std::string_view key);
 
   // A patch of new lines, which the writer keeps: they start a line of
   // their own, whatever stands before them on the line.
@@ -93,6 +94,19 @@ void Writer::Rewrite(const SourcePlace& place, std::string_view value) {
   patches_.push_back({place.valueAt, place.valueEnd, value, true});
 }
 
+// A key as written: quoted up to its closing quote, or a bare word.
+void Writer::RewriteKey(const SourcePlace& place, std::string_view key) {
+  std::size_t end = place.keyAt;
+  if (end < source_.size() && source_[end] == '"') {
+    end = source_.find('"', end + 1);
+    end = end == std::string_view::npos ? place.valueAt : end + 1;
+  } else {
+    while (end < place.valueAt && source_[end] != ' ' && source_[end] != '\t') ++end;
+  }
+  patches_.push_back(
+      {place.keyAt, std::min(end, static_cast<std::size_t>(place.valueAt)), key, true});
+}
+
 std::string Writer::Pairs(const KeyValueList& pairs, int depth) {
   std::string lines;
   for (const KeyValue& pair : pairs) {
@@ -112,6 +126,7 @@ std::string Writer::Connections(const MapEntity& entity, int depth) {
     if (!connection.place.read) {
       lines += PairLine(depth, connection.output, ConnectionValue(connection));
     } else if (connection.place.edited) {
+      if (connection.place.keyEdited) RewriteKey(connection.place, connection.output);
       Rewrite(connection.place, texts_.emplace_back(ConnectionValue(connection)));
     }
   }

@@ -28,7 +28,7 @@ std::vector<std::string> ExpectedRegistration() {
                 "GetMetaTable VMFEntity 2004", "SetMemberObject VMFEntity.__index VMFEntity"});
   for (const char* name : {"Key", "KeyCount", "Connection", "ConnectionCount", "Class", "ID",
                            "AddKey", "AddConnection", "FindKey", "ConnectionParts", "SetKey",
-                           "RemoveKey", "RemoveConnection", "__gc"}) {
+                           "RemoveKey", "RemoveConnection", "__gc", "SetConnection"}) {
     calls.push_back(std::string("SetMemberFunction VMFEntity.") + name);
   }
   calls.insert(calls.end(), {"UnReference VMFEntity", "GetMetaTable VMF 2003",

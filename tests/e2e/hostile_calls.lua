@@ -142,6 +142,7 @@ local signatures = {
     ID = {}, AddKey = { "text", "text" }, AddConnection = { "text", "text" },
     FindKey = { "text" }, ConnectionParts = { "int" }, SetKey = { "text", "text" },
     RemoveKey = { "text" }, RemoveConnection = { "int" }, __gc = {},
+    SetConnection = { "int", "text", "text" },
   },
   reader = { ReadToken = {}, __gc = {} },
 }
@@ -149,7 +150,7 @@ local notText = { { "nil", nil }, { "boolean", true }, { "table", {} }, { "funct
 local notInteger = { { "text", "abc" }, { "half", 0.5 }, { "text half", "0.5" }, { "NaN", 0 / 0 },
                      { "infinity", 1 / 0 } }
 for _, wrong in ipairs(notText) do notInteger[#notInteger + 1] = wrong end
-local good = { text = "targetname", int = 0 }
+local good = { text = "targetname,t", int = 0 }
 for kind, names in pairs(methods) do
   for _, name in ipairs(names) do
     local signature = signatures[kind][name]

@@ -250,6 +250,15 @@ TEST(MapWriterCases, EditsReadBackAsTheDocument) {
          EXPECT_TRUE(d.Entity(0).AddConnection("On", {"t", "In", ','}));
        },
        "\t\"k\" \"v\"\n\tconnections\n\t{\n\t\t\"On\" \"t,In\"\n\t}\n}"},
+      // An output replaced where it stands, in its own separator.
+      {"entity\n{\nconnections\n{\n\"OnA\" \"t\x1bIn\x1b\x1b"
+       "0\x1b-1\"\n\"OnB\" \"u,Use\"\n}\n}\n",
+       [](MapDocument& d) {
+         EXPECT_TRUE(d.Entity(0).SetConnection(0, "OnC", {"door", "Open,a,b,1,-1", ','}));
+       },
+       "{\n\"OnC\" \"door\x1bOpen\x1b"
+       "a,b\x1b"
+       "1\x1b-1\"\n\"OnB\" \"u,Use\"\n}"},
       // Keys are set without regard to ASCII case, through Z and no further.
       {"entity\n{\n\t\"Zed[\" \"1\"\n}\n",
        [](MapDocument& d) {
@@ -377,7 +386,11 @@ void RandomEdit(MapDocument& document, Layout& layout) {
       EXPECT_TRUE(entity->AddConnection("OnNew", {"door", "Open,,0,-1", ','}));
       break;
     case 4:
-      if (entity->ConnectionCount() > 0) entity->RemoveConnection(0);
+      if (entity->ConnectionCount() > 0 && layout.Pick(2) == 0) {
+        entity->RemoveConnection(0);
+      } else if (entity->ConnectionCount() > 0) {
+        EXPECT_TRUE(entity->SetConnection(0, "OnSet", {"lamp", "Use,,0,-1", ','}));
+      }
       break;
     case 5:
       for (const MapEntity* removed : document.RemoveEntity(*entity)) EXPECT_NE(removed, nullptr);
