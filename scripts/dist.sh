@@ -1,7 +1,8 @@
 #!/bin/sh
 # Packs the four release archives into build/dist: the module for Linux x86
 # and x86-64 (tar.gz) and Windows x86 and x64 (zip), each with the host
-# interface header, the README and the licence, and SHA256SUMS over them.
+# interface header, the script API's editor definitions, the README and the
+# licence, and SHA256SUMS over them.
 # The version is the CMake project's. Expects the four builds to be made.
 set -eu
 cd "$(dirname "$0")/.."
@@ -17,6 +18,8 @@ pack() {  # pack PLATFORM MODULE_FILE FORMAT
   mkdir -p "$stage/include/mapwright"
   cp "$2" "$stage/"
   cp include/mapwright/script_host.h "$stage/include/mapwright/"
+  mkdir -p "$stage/types"
+  cp types/mapwright.lua "$stage/types/"
   cp README.md LICENSE "$stage/"
   if [ "$3" = zip ]; then
     (cd "$out" && zip -qr "$name.zip" "$name")
