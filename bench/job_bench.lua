@@ -13,17 +13,7 @@ local out = assert(arg[2], "usage: job_bench.lua MAP OUT [RUNS]")
 local runs = tonumber(arg[3]) or 5
 local outFull = util.RelativePathToFull(out)  -- for os.remove, which knows no root
 
-local function best(prepare, measure)
-  local fastest = math.huge
-  for _ = 1, runs do
-    if prepare then prepare() end
-    collectgarbage("collect")
-    local start = os.clock()
-    measure()
-    fastest = math.min(fastest, os.clock() - start)
-  end
-  return fastest
-end
+local best = dofile("bench/timing.lua")(runs)
 
 local vmf = Mapwright.VMF()
 local text = assert(Mapwright.ReadFile(path))

@@ -9,17 +9,7 @@
 local path = assert(arg[1], "usage: script_bench.lua MAP [RUNS]")
 local runs = tonumber(arg[2]) or 5
 
-local function best(prepare, measure)
-  local fastest = math.huge
-  for _ = 1, runs do
-    if prepare then prepare() end
-    collectgarbage("collect")
-    local start = os.clock()
-    measure()
-    fastest = math.min(fastest, os.clock() - start)
-  end
-  return fastest
-end
+local best = dofile("bench/timing.lua")(runs)
 
 local text
 local read = best(function() text = nil end, function() text = Mapwright.ReadFile(path) end)
