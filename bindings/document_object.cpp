@@ -175,12 +175,10 @@ int PushNextMatch(ScriptHost& host, FindNext find) {
   auto args = ReadArguments<Document, arg::Text, arg::Integer>(host);
   if (!args) return 0;
   auto [owner, pattern, start] = *args;
-  if (static_cast<std::uint64_t>(std::max<std::int64_t>(start, 0)) >=
-      owner->document.EntityCount()) {
-    return 0;
-  }
-  std::optional<std::size_t> index =
-      (owner->document.*find)(pattern, static_cast<std::size_t>(std::max<std::int64_t>(start, 0)));
+  std::optional<std::size_t> from =
+      IndexIn(std::max<std::int64_t>(start, 0), owner->document.EntityCount());
+  if (!from) return 0;
+  std::optional<std::size_t> index = (owner->document.*find)(pattern, *from);
   if (!index) return 0;
   PushEntity(host, *owner, owner->document.Entity(*index));
   host.PushNumber(static_cast<float>(*index));

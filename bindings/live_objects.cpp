@@ -1,6 +1,7 @@
 #include "bindings/live_objects.h"
 
 #include <new>
+#include <optional>
 #include <utility>
 
 namespace mapwright {
@@ -48,23 +49,24 @@ void* LiveObjects::Place(ObjectKind kind, void* object, std::shared_ptr<void> ow
   return TokenOf(index);
 }
 
-LiveObjects::Slot* LiveObjects::Named(const void* token, std::uint64_t& generation) {
+std::optional<std::size_t> LiveObjects::Named(const void* token, std::uint64_t& generation) const {
   auto bits = reinterpret_cast<std::uintptr_t>(token);
-  if ((bits & 1) == 0) return nullptr;
+  if ((bits & 1) == 0) return std::nullopt;
   std::size_t index = (bits >> 1) & kIndexMask;
-  if (index >= slots_.size()) return nullptr;
+  if (index >= slots_.size()) return std::nullopt;
   generation = bits >> (kIndexBits + 1);
-  return &slots_[index];
+  return index;
 }
 
 const LiveObjects::Slot* LiveObjects::SlotOf(const void* token, ObjectKind kind) const {
   std::uint64_t generation = 0;
-  const Slot* slot = const_cast<LiveObjects*>(this)->Named(token, generation);
-  if (slot == nullptr || !slot->live || slot->kind != kind ||
-      (slot->generation & generationMask_) != generation) {
+  std::optional<std::size_t> index = Named(token, generation);
+  if (!index) return nullptr;
+  const Slot& slot = slots_[*index];
+  if (!slot.live || slot.kind != kind || (slot.generation & generationMask_) != generation) {
     return nullptr;
   }
-  return slot;
+  return &slot;
 }
 
 void* LiveObjects::Find(const void* token, ObjectKind kind) const {
@@ -99,22 +101,24 @@ void LiveObjects::FreeWhenUnheld(std::size_t index) {
 
 void LiveObjects::Hold(const void* token) {
   std::uint64_t generation = 0;
-  Slot* slot = Named(token, generation);
-  if (slot != nullptr && slot->live && (slot->generation & generationMask_) == generation) {
-    ++slot->holders;
-  }
+  std::optional<std::size_t> index = Named(token, generation);
+  if (!index) return;
+  Slot& slot = slots_[*index];
+  if (slot.live && (slot.generation & generationMask_) == generation) ++slot.holders;
 }
 
 // The token's object may be gone: its slot then waits, one generation on,
 // for its last holder.
 void LiveObjects::Release(const void* token) {
   std::uint64_t generation = 0;
-  Slot* slot = Named(token, generation);
-  if (slot == nullptr || slot->holders == 0) return;
-  std::uint64_t issued = slot->live ? slot->generation : slot->generation - 1;
+  std::optional<std::size_t> index = Named(token, generation);
+  if (!index) return;
+  Slot& slot = slots_[*index];
+  if (slot.holders == 0) return;
+  std::uint64_t issued = slot.live ? slot.generation : slot.generation - 1;
   if ((issued & generationMask_) != generation) return;
-  --slot->holders;
-  FreeWhenUnheld(static_cast<std::size_t>(slot - slots_.data()));
+  --slot.holders;
+  FreeWhenUnheld(*index);
 }
 
 // Objects a script still holds when the module is unloaded go last, when the

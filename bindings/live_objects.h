@@ -26,6 +26,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace mapwright {
@@ -74,8 +75,9 @@ class LiveObjects {
     ObjectKind kind = ObjectKind::kTokenReader;
     bool live = false;
   };
-  // The slot a token names, whatever its state; null when it names none.
-  Slot* Named(const void* token, std::uint64_t& generation);
+  // The index of the slot a token names, whatever its state, and the
+  // generation bits it carries; nothing when it names none.
+  std::optional<std::size_t> Named(const void* token, std::uint64_t& generation) const;
   const Slot* SlotOf(const void* token, ObjectKind kind) const;
   void* Place(ObjectKind kind, void* object, std::shared_ptr<void> owned);
   void* TokenOf(std::size_t index) const;

@@ -21,34 +21,17 @@ std::optional<std::int32_t> IdIn(std::int64_t argument) {
   return static_cast<std::int32_t>(argument);
 }
 
+// The C library reads what Lua's arithmetic reads (blanks around, a sign,
+// decimals with an exponent, hexadecimal) and more (infinities and NaN, which
+// are no whole number); whatever it leaves but blanks makes the text none.
 std::optional<std::int64_t> WholeNumber(const char* text) {
-  auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-  std::string_view rest(text);
-  while (!rest.empty() && blank(rest.front())) rest.remove_prefix(1);
-  while (!rest.empty() && blank(rest.back())) rest.remove_suffix(1);
+  char* end = nullptr;
+  const double value = std::strtod(text, &end);
+  if (end == text) return std::nullopt;
+  while (*end == ' ' || (*end >= '\t' && *end <= '\r')) ++end;
   constexpr double kLargest = 9007199254740992.0;  // 2^53: every integer below is exact
-  std::string_view digits = rest;
-  bool negative = false;
-  if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) {
-    negative = digits[0] == '-';
-    digits.remove_prefix(1);
-  }
-  if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
-    double value = 0;
-    for (char c : digits.substr(2)) {
-      int digit = c >= '0' && c <= '9'   ? c - '0'
-                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                         : -1;
-      if (digit < 0) return std::nullopt;
-      value = value * 16 + digit;
-    }
-    if (value > kLargest) return std::nullopt;
-    return static_cast<std::int64_t>(negative ? -value : value);
-  }
-  if (!ReadsAsScriptNumber(rest) || digits == "inf" || digits == "nan") return std::nullopt;
-  double value = std::strtod(std::string(rest).c_str(), nullptr);
-  if (!std::isfinite(value) || std::trunc(value) != value || std::fabs(value) > kLargest) {
+  if (*end != '\0' || !std::isfinite(value) || std::trunc(value) != value ||
+      std::fabs(value) > kLargest) {
     return std::nullopt;
   }
   return static_cast<std::int64_t>(value);

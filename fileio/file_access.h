@@ -22,9 +22,11 @@ namespace mapwright {
 // one more. May throw std::bad_alloc.
 using Allocate = std::function<char*(std::size_t size)>;
 
-// Reads an existing file whole into the storage allocate gives, as
-// ReadOrCreateFile reads, but never creates a file; the count of bytes read
-// (fewer than allocated when the file shrank meanwhile), or nothing.
+// Reads a file whole into the storage allocate gives, as ReadOrCreateFile
+// reads; the count of bytes read (fewer than allocated when the file shrank
+// meanwhile), or nothing. ReadExistingFile never creates a file.
+[[nodiscard]] std::optional<std::size_t> ReadOrCreateFileInto(const char* path,
+                                                              const Allocate& allocate);
 [[nodiscard]] std::optional<std::size_t> ReadExistingFile(const char* path,
                                                           const Allocate& allocate);
 

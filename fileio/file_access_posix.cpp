@@ -183,17 +183,10 @@ void FlushFolderOf(const char* path) {
 
 }  // namespace
 
-std::optional<std::string> ReadOrCreateFile(const char* path) {
+std::optional<std::size_t> ReadOrCreateFileInto(const char* path, const Allocate& allocate) {
   // O_NONBLOCK keeps a FIFO from blocking the open; only regular files are read.
   Descriptor file(open(path, O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, kNewFileMode));
-  std::string content;
-  std::optional<std::size_t> got = ReadOpened(file.get(), [&content](std::size_t size) {
-    content.resize(size);
-    return content.data();
-  });
-  if (!got) return std::nullopt;
-  content.resize(*got);
-  return content;
+  return ReadOpened(file.get(), allocate);
 }
 
 std::optional<std::size_t> ReadExistingFile(const char* path, const Allocate& allocate) {

@@ -116,17 +116,10 @@ bool StoreAndMove(const char* path, std::string_view bytes, DWORD flags) {
 
 }  // namespace
 
-std::optional<std::string> ReadOrCreateFile(const char* path) {
+std::optional<std::size_t> ReadOrCreateFileInto(const char* path, const Allocate& allocate) {
   Handle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::string content;
-  std::optional<std::size_t> got = ReadOpened(file.get(), [&content](std::size_t size) {
-    content.resize(size);
-    return content.data();
-  });
-  if (!got) return std::nullopt;
-  content.resize(*got);
-  return content;
+  return ReadOpened(file.get(), allocate);
 }
 
 std::optional<std::size_t> ReadExistingFile(const char* path, const Allocate& allocate) {

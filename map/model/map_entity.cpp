@@ -69,18 +69,6 @@ std::int32_t ParseEntityId(const char* text) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
 }
 
-bool SameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x == y) continue;
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + ('a' - 'A'));
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + ('a' - 'A'));
-    if (x != y) return false;
-  }
-  return true;
-}
-
 bool MapEntity::Create(std::string_view classname, std::int32_t id) {
   if (!FitsInQuotes(classname)) return false;
   class_ = texts_->Store(classname);
@@ -131,7 +119,7 @@ bool MapEntity::SetKey(std::string_view key, std::string_view value) {
 void MapEntity::RemoveKey(std::string_view key) {
   std::size_t kept = 0;
   for (const KeyValue& pair : keys_) {
-    if (SameKey(key, pair.key)) {
+    if (SameName(key, pair.key)) {
       if (pair.place.read) cuts_.push_back(pair.place);
       FieldFollows(pair.key, "");
     } else {

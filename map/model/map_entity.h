@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "map/model/name_table.h"
 #include "map/model/record_arena.h"
 #include "map/model/text_pool.h"
 
@@ -92,9 +93,6 @@ inline bool FitsInQuotes(std::string_view text) {
   return text.find('"') == std::string_view::npos;
 }
 
-// Equal as the engine compares keys: ASCII letters folded.
-bool SameKey(std::string_view a, std::string_view b);
-
 // The first pair with exactly that key, or null.
 const KeyValue* FindPair(const KeyValueList& pairs, std::string_view key);
 // Gives every pair whose key is the same but for ASCII case the value, or
@@ -107,7 +105,7 @@ template <typename Changed>
   const char* stored = texts.Store(value);
   bool found = false;
   for (KeyValue& pair : pairs) {
-    if (!SameKey(key, pair.key)) continue;
+    if (!SameName(key, pair.key)) continue;  // keys are read as names are
     pair.value = stored;
     pair.place.edited = true;
     found = true;
