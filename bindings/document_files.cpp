@@ -49,7 +49,7 @@ int DocumentLoad(ScriptHost& host) {
   text->Truncate(zero != nullptr
                      ? static_cast<std::size_t>(static_cast<const char*>(zero) - text->data())
                      : *read);
-  owner->RevokeEntityHandles();
+  owner->RevokeHandles();
   ScriptReporter reporter(host);
   ParseMapText(owner->document, std::move(text), &reporter);
   return PushTrue(host);

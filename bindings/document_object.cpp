@@ -5,6 +5,7 @@
 #include <string>
 
 #include "bindings/arguments.h"
+#include "bindings/block_object.h"
 #include "bindings/call_outs.h"
 #include "bindings/script_values.h"
 #include "map/edit/rename.h"
@@ -34,23 +35,60 @@ void* DocumentObject::EntityToken(MapEntity& entity) {
   return token;
 }
 
-void DocumentObject::RevokeEntityHandle(const MapEntity& entity) {
-  std::size_t index = entity.Serial();
-  if (index >= entityTokens_.size() || entityTokens_[index] == nullptr) return;
-  TheLiveObjects().Remove(entityTokens_[index], ObjectKind::kEntity);
-  entityTokens_[index] = nullptr;
+void* DocumentObject::BlockToken(MapBlock& block) {
+  std::size_t index = block.Serial();
+  if (index >= blockTokens_.size()) blockTokens_.resize(index + 1, nullptr);
+  void*& token = blockTokens_[index];
+  if (token == nullptr) token = TheLiveObjects().AddBorrowed(ObjectKind::kBlock, &block);
+  return token;
 }
 
-void DocumentObject::RevokeEntityHandles() {
-  for (void* token : entityTokens_) {
-    if (token != nullptr) TheLiveObjects().Remove(token, ObjectKind::kEntity);
+namespace {
+
+void Revoke(std::vector<void*>& tokens, std::size_t index, ObjectKind kind) {
+  if (index >= tokens.size() || tokens[index] == nullptr) return;
+  TheLiveObjects().Remove(tokens[index], kind);
+  tokens[index] = nullptr;
+}
+
+void RevokeAll(std::vector<void*>& tokens, ObjectKind kind) {
+  for (void* token : tokens) {
+    if (token != nullptr) TheLiveObjects().Remove(token, kind);
   }
-  entityTokens_.clear();
-  entityTokens_.shrink_to_fit();
+  tokens.clear();
+  tokens.shrink_to_fit();
+}
+
+}  // namespace
+
+void DocumentObject::RevokeRemoved() {
+  Removals removed = document.TakeRemovals();
+  for (const MapEntity* entity : removed.entities) {
+    Revoke(entityTokens_, entity->Serial(), ObjectKind::kEntity);
+  }
+  for (const MapBlock* block : removed.blocks) {
+    Revoke(blockTokens_, block->Serial(), ObjectKind::kBlock);
+  }
+}
+
+void DocumentObject::RevokeHandles() {
+  RevokeAll(entityTokens_, ObjectKind::kEntity);
+  RevokeAll(blockTokens_, ObjectKind::kBlock);
+  static_cast<void>(document.TakeRemovals());
+}
+
+BlockTree* DocumentObject::Blocks() {
+  if (document.Parsing()) return nullptr;
+  if (document.Blocks() == nullptr) ReadBlocks(document);
+  return document.Blocks();
 }
 
 void PushEntity(ScriptHost& host, DocumentObject& owner, MapEntity& entity) {
   PushObject(host, kEntityMeta, owner.EntityToken(entity));
+}
+
+void PushBlock(ScriptHost& host, DocumentObject& owner, MapBlock& block) {
+  PushObject(host, kBlockMeta, owner.BlockToken(block));
 }
 
 int NewDocument(ScriptHost& host) {
@@ -64,7 +102,7 @@ int DocumentCollect(ScriptHost& host) {
   void* token = host.GetUserDataArg(1);
   if (auto* owner =
           static_cast<DocumentObject*>(TheLiveObjects().Find(token, ObjectKind::kDocument))) {
-    owner->RevokeEntityHandles();
+    owner->RevokeHandles();
     owner->document.Clear();
     TheLiveObjects().Remove(token, ObjectKind::kDocument);
   }
@@ -79,7 +117,7 @@ int DocumentParse(ScriptHost& host) {
   auto args = ReadArguments<SharedDocument, arg::Text>(host);
   if (!args) return 0;
   auto [owner, text] = *args;
-  owner->RevokeEntityHandles();
+  owner->RevokeHandles();
   ScriptReporter reporter(host);
   ParseMap(owner->document, text, &reporter);
   return 0;
@@ -217,9 +255,8 @@ int DocumentRemoveEntity(ScriptHost& host) {
   auto args = ReadArguments<Document, Entity>(host);
   if (!args) return 0;
   auto [owner, entity] = *args;
-  for (const MapEntity* removed : owner->document.RemoveEntity(*entity)) {
-    owner->RevokeEntityHandle(*removed);
-  }
+  static_cast<void>(owner->document.RemoveEntity(*entity));
+  owner->RevokeRemoved();
   return 0;
 }
 
@@ -230,6 +267,36 @@ int DocumentFindByID(ScriptHost& host) {
   std::optional<std::int32_t> id = IdIn(number);
   if (!id) return 0;
   return PushFound(host, *owner, owner->document.FindByID(*id));
+}
+
+}  // namespace mapwright
+
+namespace mapwright {
+
+int DocumentBlockCount(ScriptHost& host) {
+  auto args = ReadArguments<Document>(host);
+  if (!args) return 0;
+  BlockTree* tree = std::get<0>(*args)->Blocks();
+  if (tree == nullptr) return 0;
+  return PushCount(host, tree->Top().ChildCount());
+}
+
+int DocumentBlock(ScriptHost& host) {
+  auto args = ReadArguments<Document, arg::Integer>(host);
+  if (!args) return 0;
+  auto [owner, position] = *args;
+  BlockTree* tree = owner->Blocks();
+  if (tree == nullptr) return 0;
+  return PushChild(host, *owner, tree->Top(), position);
+}
+
+int DocumentFindBlock(ScriptHost& host) {
+  auto args = ReadArguments<Document, arg::Text, arg::Integer>(host);
+  if (!args) return 0;
+  auto [owner, name, start] = *args;
+  BlockTree* tree = owner->Blocks();
+  if (tree == nullptr) return 0;
+  return PushFoundChild(host, *owner, tree->Top(), name, start);
 }
 
 }  // namespace mapwright

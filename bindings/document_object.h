@@ -11,28 +11,39 @@
 namespace mapwright {
 
 // What a script's document value owns: the document, and the tokens of the
-// entity handles given out, so that they die with the entities.
+// entity and block handles given out, so that they die with what they name.
 class DocumentObject {
  public:
-  DocumentObject() = default;
-  ~DocumentObject() { RevokeEntityHandles(); }
+  DocumentObject() { document.owner = this; }
+  ~DocumentObject() { RevokeHandles(); }
   DocumentObject(const DocumentObject&) = delete;
   DocumentObject& operator=(const DocumentObject&) = delete;
 
   MapDocument document;
 
-  // The entity's handle token, made on first use and the same afterwards.
+  // The object over the document an entity or block belongs to.
+  static DocumentObject& Of(MapDocument& document) {
+    return *static_cast<DocumentObject*>(document.owner);
+  }
+
+  // A handle's token, made on first use and the same afterwards.
   void* EntityToken(MapEntity& entity);
-  // Kills every entity handle; called before the entities are destroyed.
-  void RevokeEntityHandles();
-  // Kills the handle of one entity, taken out of the document.
-  void RevokeEntityHandle(const MapEntity& entity);
+  void* BlockToken(MapBlock& block);
+  // Kills every handle; called before the entities and blocks are destroyed.
+  void RevokeHandles();
+  // Kills the handles of what the document's edits took out of it.
+  void RevokeRemoved();
+  // The document's blocks, read on first use; null while a parse of the
+  // document runs.
+  BlockTree* Blocks();
 
  private:
   std::vector<void*> entityTokens_;
+  std::vector<void*> blockTokens_;
 };
 
 void PushEntity(ScriptHost& host, DocumentObject& owner, MapEntity& entity);
+void PushBlock(ScriptHost& host, DocumentObject& owner, MapBlock& block);
 
 int NewDocument(ScriptHost& host);
 int DocumentCollect(ScriptHost& host);
@@ -54,6 +65,9 @@ int DocumentSetWorldKey(ScriptHost& host);
 int DocumentRemoveEntity(ScriptHost& host);
 int DocumentLoad(ScriptHost& host);
 int DocumentSave(ScriptHost& host);
+int DocumentBlockCount(ScriptHost& host);
+int DocumentBlock(ScriptHost& host);
+int DocumentFindBlock(ScriptHost& host);
 
 }  // namespace mapwright
 

@@ -18,8 +18,8 @@
 // of every object a script owns (token readers, documents) and drops it when
 // the script's value is collected; a method that runs script code takes a
 // share of its own, so the object outlives a collection under its feet. An
-// entity is borrowed from its document, which revokes its token before the
-// entity goes.
+// entity or block is borrowed from its document, which revokes its token
+// before it goes.
 #ifndef MAPWRIGHT_BINDINGS_LIVE_OBJECTS_H
 #define MAPWRIGHT_BINDINGS_LIVE_OBJECTS_H
 
@@ -31,7 +31,7 @@
 
 namespace mapwright {
 
-enum class ObjectKind : std::uint8_t { kTokenReader, kDocument, kEntity };
+enum class ObjectKind : std::uint8_t { kTokenReader, kDocument, kEntity, kBlock };
 
 class LiveObjects {
  public:

@@ -1,5 +1,6 @@
 #include "bindings/script_api.h"
 
+#include "bindings/block_object.h"
 #include "bindings/document_object.h"
 #include "bindings/entity_object.h"
 #include "bindings/file_functions.h"
@@ -47,6 +48,7 @@ constexpr ScriptFunction kEntityMethods[] = {
     {"RemoveConnection", Native<EntityRemoveConnection>},
     {"__gc", Native<EntityCollect>},
     {"SetConnection", Native<EntitySetConnection>},
+    {"Block", Native<EntityBlock>},
 };
 
 constexpr ScriptFunction kDocumentMethods[] = {
@@ -68,12 +70,34 @@ constexpr ScriptFunction kDocumentMethods[] = {
     {"RemoveEntity", Native<DocumentRemoveEntity>},
     {"Load", Native<DocumentLoad>},
     {"Save", Native<DocumentSave>},
+    {"BlockCount", Native<DocumentBlockCount>},
+    {"Block", Native<DocumentBlock>},
+    {"FindBlock", Native<DocumentFindBlock>},
+};
+
+constexpr ScriptFunction kBlockMethods[] = {
+    {"Name", Native<BlockName>},
+    {"Line", Native<BlockLine>},
+    {"KeyCount", Native<BlockKeyCount>},
+    {"Key", Native<BlockKey>},
+    {"FindKey", Native<BlockFindKey>},
+    {"KeyLine", Native<BlockKeyLine>},
+    {"AddKey", Native<BlockAddKey>},
+    {"SetKey", Native<BlockSetKey>},
+    {"RemoveKey", Native<BlockRemoveKey>},
+    {"SetValue", Native<BlockSetValue>},
+    {"BlockCount", Native<BlockBlockCount>},
+    {"Block", Native<BlockBlock>},
+    {"FindBlock", Native<BlockFindBlock>},
+    {"AddBlock", Native<BlockAddBlock>},
+    {"RemoveBlock", Native<BlockRemoveBlock>},
 };
 
 constexpr ScriptMetaTable kMetaTables[] = {
     {kTokenReaderMeta, Native<TokenReaderCollect>, kTokenReaderMethods},
     {kEntityMeta, nullptr, kEntityMethods},
     {kDocumentMeta, Native<DocumentCollect>, kDocumentMethods},
+    {kBlockMeta, Native<BlockCollect>, kBlockMethods},
 };
 
 }  // namespace

@@ -7,9 +7,10 @@
 namespace mapwright {
 
 MapEntity& MapDocument::AddEntity() {
-  MapEntity& entity = entities_.emplace_back(texts_, lists_, edits_, entities_.size());
+  MapEntity& entity = entities_.emplace_back(*this, texts_, lists_, edits_, entities_.size());
   order_.push_back(&entity);
   edits_.Bump();
+  if (blocks_ != nullptr) blocks_->EntityAdded(entity);
   return entity;
 }
 
@@ -27,9 +28,16 @@ std::vector<const MapEntity*> MapDocument::RemoveEntity(const MapEntity& entity)
   // from the entity on, and kept in one pass only when there are any.
   auto next = found + 1;
   while (next != order_.end() && inside(*next)) ++next;
+  MapEntity* taken = *found;
+  for (auto gone = found; gone != next; ++gone) {
+    (*gone)->live_ = false;
+    removals_.entities.push_back(*gone);
+  }
   removed.assign(found, next);
   order_.erase(found, next);
   edits_.Bump();
+  // The tree takes the entity's block, and with it any entity made inside.
+  if (blocks_ != nullptr) blocks_->EntityRemoved(*taken);
   return removed;
 }
 
@@ -42,6 +50,62 @@ bool MapDocument::SetWorldKey(std::string_view key, std::string_view value) {
   bool stored = SetPairs(worldKeys_, texts_, key, value, [](std::string_view, const char*) {});
   if (stored) edits_.Bump();
   return stored;
+}
+
+bool MapDocument::AddNewWorldKey(std::string_view key, std::string_view value) {
+  if (!FitsInQuotes(key) || !FitsInQuotes(value)) return false;
+  worldKeys_.push_back({texts_.Intern(key), texts_.Store(value)});
+  edits_.Bump();
+  return true;
+}
+
+void MapDocument::RemoveWorldKey(std::string_view key) {
+  std::size_t kept = 0;
+  for (const KeyValue& pair : worldKeys_) {
+    if (!SameName(key, pair.key)) {
+      worldKeys_[kept++] = pair;
+    } else if (pair.place.read) {
+      worldCuts_.push_back(pair.place);
+    }
+  }
+  if (kept == worldKeys_.size()) return;
+  worldKeys_.resize(kept);
+  edits_.Bump();
+}
+
+bool MapDocument::SetWorldValue(std::size_t i, std::string_view value) {
+  if (!FitsInQuotes(value)) return false;
+  worldKeys_[i].value = texts_.Store(value);
+  worldKeys_[i].place.edited = true;
+  edits_.Bump();
+  return true;
+}
+
+// The block's text goes as a whole; what stood in it needs no cut of its own.
+void MapDocument::RemoveWorld() {
+  worldKeys_.clear();
+  layout.hasWorld = false;
+  layout.worldBlockAdded = false;
+  edits_.Bump();
+}
+
+BlockTree& MapDocument::StartBlocks() {
+  blocks_ = std::make_unique<BlockTree>(*this);
+  readCursor_ = 0;
+  return *blocks_;
+}
+
+MapEntity* MapDocument::NextReadEntity(std::size_t at) {
+  if (readCursor_ >= entities_.size()) return nullptr;
+  MapEntity& entity = entities_[readCursor_];
+  if (!entity.layout.read || entity.layout.blockAt != at) return nullptr;
+  ++readCursor_;
+  return &entity;
+}
+
+int MapDocument::LineOf(std::size_t offset) const {
+  if (lines_ == nullptr) lines_ = std::make_unique<LineIndex>(Source());
+  return lines_->LineOf(offset);
 }
 
 MapEntity* MapDocument::FindByClass(std::string_view classname) {
@@ -83,6 +147,11 @@ std::optional<std::size_t> MapDocument::FindNext(const char* (MapEntity::*field)
 }
 
 void MapDocument::Clear() {
+  blocks_.reset();
+  lines_.reset();
+  removals_ = {};
+  worldCuts_.clear();
+  worldCuts_.shrink_to_fit();
   entities_.clear();
   entities_.shrink_to_fit();
   order_.clear();

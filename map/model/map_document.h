@@ -10,10 +10,14 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "map/model/block_tree.h"
+#include "map/model/line_index.h"
 #include "map/model/map_entity.h"
 #include "map/model/record_arena.h"
 #include "map/model/text_buffer.h"
@@ -27,7 +31,15 @@ struct DocumentLayout {
   bool hasWorld = false;
   std::size_t worldPairsEnd = 0;  // where new world pairs go
   int worldDepth = 0;
-  std::size_t entitiesEnd = 0;  // where new entities go: after the last one's top block
+  std::size_t entitiesEnd = 0;   // where new entities go: after the last one's top block
+  bool worldBlockAdded = false;  // a new world block is written even when it holds nothing
+};
+
+// What removals took out of a document, entities and blocks, since it was
+// last asked.
+struct Removals {
+  std::vector<const MapEntity*> entities;
+  std::vector<const MapBlock*> blocks;
 };
 
 class MapDocument {
@@ -57,6 +69,44 @@ class MapDocument {
   const KeyValue* FindWorldKey(std::string_view key) const { return FindPair(worldKeys_, key); }
   // As MapEntity::SetKey, on the world block.
   [[nodiscard]] bool SetWorldKey(std::string_view key, std::string_view value);
+  // As MapEntity's AddKey, RemoveKey and SetValue, on the world block.
+  [[nodiscard]] bool AddNewWorldKey(std::string_view key, std::string_view value);
+  void RemoveWorldKey(std::string_view key);
+  [[nodiscard]] bool SetWorldValue(std::size_t i, std::string_view value);
+  // The places of removed world pairs that stood in the source.
+  std::span<const SourcePlace> WorldCuts() const { return worldCuts_; }
+  // The world block is gone, and its pairs with it.
+  void RemoveWorld();
+
+  // Every block of the document, once ReadBlocks has built them; null before.
+  BlockTree* Blocks() { return blocks_.get(); }
+  const BlockTree* Blocks() const { return blocks_.get(); }
+  // Starts a tree over the source: the reader fills it, and NextReadEntity
+  // gives it the read entities in order.
+  BlockTree& StartBlocks();
+  // The next read entity, when its block starts at at.
+  MapEntity* NextReadEntity(std::size_t at);
+  // Calls made(entity) for every live entity made since the document was
+  // read, in the order made, but those made inside another block.
+  template <typename Made>
+  void ForEachCreatedEntity(Made made) {
+    for (MapEntity& entity : entities_) {
+      if (!entity.layout.read && entity.live_ && !entity.layout.writtenInBlock) made(entity);
+    }
+  }
+  // A parse of the document is running: its blocks cannot be read now.
+  bool Parsing() const { return parsing_ > 0; }
+  void BeginParse() { ++parsing_; }
+  void EndParse() { --parsing_; }
+
+  // The 1-based line of a place in the source.
+  int LineOf(std::size_t offset) const;
+
+  // Removals record what they took; the taker empties the record.
+  void NoteGone(const MapBlock& block) { removals_.blocks.push_back(&block); }
+  Removals TakeRemovals() { return std::exchange(removals_, {}); }
+  // An edit made through a block.
+  void NoteEdit() { edits_.Bump(); }
 
   // The first entity in list order that matches, or null.
   MapEntity* FindByClass(std::string_view classname);
@@ -81,12 +131,19 @@ class MapDocument {
   std::uint64_t Edits() const { return edits_.value; }
 
   // The text the document was read from; empty for a new one.
-  void SetSource(std::shared_ptr<const TextBuffer> source) { source_ = std::move(source); }
+  void SetSource(std::shared_ptr<const TextBuffer> source) {
+    source_ = std::move(source);
+    lines_.reset();
+  }
   std::string_view Source() const {
     return source_ != nullptr ? source_->view() : std::string_view();
   }
   const std::shared_ptr<const TextBuffer>& SourceBuffer() const { return source_; }
   DocumentLayout layout;
+
+  // The owner's own data: the bindings keep their object over the document
+  // here.
+  void* owner = nullptr;
 
   TextPool& Texts() { return texts_; }
   const TextPool& Texts() const { return texts_; }
@@ -97,6 +154,12 @@ class MapDocument {
 
   TextPool texts_;
   RecordArena lists_;  // the entities' lists; outlives them
+  std::unique_ptr<BlockTree> blocks_;
+  mutable std::unique_ptr<LineIndex> lines_;
+  std::size_t readCursor_ = 0;
+  int parsing_ = 0;
+  Removals removals_;
+  std::vector<SourcePlace> worldCuts_;
   std::shared_ptr<const TextBuffer> source_;
   std::deque<MapEntity> entities_;
   std::vector<MapEntity*> order_;

@@ -131,6 +131,16 @@ void MapEntity::RemoveKey(std::string_view key) {
   edits_->Bump();
 }
 
+bool MapEntity::SetValue(std::size_t i, std::string_view value) {
+  if (!FitsInQuotes(value)) return false;
+  KeyValue& pair = keys_[i];
+  pair.value = texts_->Store(value);
+  pair.place.edited = true;
+  FieldFollows(pair.key, pair.value);
+  edits_->Bump();
+  return true;
+}
+
 void MapEntity::ReplaceValue(std::size_t i, const char* text) {
   keys_[i].value = text;
   keys_[i].place.edited = true;

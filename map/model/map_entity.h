@@ -17,6 +17,9 @@
 
 namespace mapwright {
 
+class MapBlock;
+class MapDocument;
+
 // Where a pair or connection stands in the document's source text, when it
 // was read from it: the start of its key, and its value as written, quotes
 // included. Offsets into the source, which is less than 4 GiB: 32 bits keep
@@ -85,6 +88,12 @@ struct EntityLayout {
   int depth = 0;                // blocks around the entity block
   bool hasConnections = false;  // a connections block was read
   std::size_t connectionsEnd = 0;
+  // A new connections block is written even when it holds nothing: the
+  // block tree shows one.
+  bool outputsBlockAdded = false;
+  // Made inside another block, which writes it; else a new entity goes
+  // after the last one.
+  bool writtenInBlock = false;
 };
 
 // Whether map text can hold the text between quotes: the format has no
@@ -133,8 +142,10 @@ class MapEntity {
  public:
   // The entity's texts go to texts, its lists to lists, and its edits are
   // counted in edits.
-  MapEntity(TextPool& texts, RecordArena& lists, EditCount& edits, std::size_t serial)
-      : texts_(&texts),
+  MapEntity(MapDocument& document, TextPool& texts, RecordArena& lists, EditCount& edits,
+            std::size_t serial)
+      : document_(&document),
+        texts_(&texts),
         edits_(&edits),
         serial_(serial),
         keys_(ArenaAllocator<KeyValue>(&lists)),
@@ -152,6 +163,10 @@ class MapEntity {
 
   // The entity's number among all the document has had: never reused.
   std::size_t Serial() const { return serial_; }
+  // False once taken out of its document.
+  bool Live() const { return live_; }
+  // The entity's block, once the document's blocks were asked for.
+  MapBlock* block = nullptr;
 
   // The edits below that store texts refuse, changing nothing, texts that
   // map text cannot hold (FitsInQuotes).
@@ -169,6 +184,8 @@ class MapEntity {
   [[nodiscard]] bool SetKey(std::string_view key, std::string_view value);
   // Removes every pair with that key (ASCII case aside); the fields follow.
   void RemoveKey(std::string_view key);
+  // Pair i alone gets the value; the fields follow.
+  [[nodiscard]] bool SetValue(std::size_t i, std::string_view value);
   // Pair i's value becomes text, a text of the entity's pool; the fields
   // stay (renaming sets the name itself).
   void ReplaceValue(std::size_t i, const char* text);
@@ -195,16 +212,20 @@ class MapEntity {
   std::span<const SourcePlace> Cuts() const { return cuts_; }
 
   TextPool& Texts() { return *texts_; }
+  MapDocument& Document() { return *document_; }
 
  private:
+  friend class MapDocument;
   void FieldFollows(std::string_view key, const char* value);
 
+  MapDocument* document_;
   TextPool* texts_;
   EditCount* edits_;
   std::size_t serial_;
   const char* name_ = "";
   const char* class_ = "";
   std::int32_t id_ = 0;
+  bool live_ = true;
   KeyValueList keys_;
   ArenaVector<Connection> connections_;
   ArenaVector<SourcePlace> cuts_;

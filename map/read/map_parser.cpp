@@ -90,13 +90,16 @@ std::string Describe(const TokenView& token) {
 // on to the end of the text.
 class MapParser {
  public:
-  // text[size] is the terminator.
-  MapParser(MapDocument& document, const char* text, std::size_t size, ParseReporter* reporter)
+  // text[size] is the terminator. With a tree, the parser leaves the
+  // document alone and gives the tree every block and pair instead.
+  MapParser(MapDocument& document, const char* text, std::size_t size, ParseReporter* reporter,
+            BlockTree* tree = nullptr)
       : document_(document),
         base_(text),
         end_(text + size),
         reader_(text, size),
         reporter_(reporter),
+        tree_(tree),
         counted_(text) {}
 
   void Run();
@@ -169,12 +172,14 @@ class MapParser {
   std::size_t LineAfter(const char* where) const;
   int LineOf(const char* where);
   const char* LineEnd(const char* where) const;
+  const char* LineStartOf(const char* where) const;
 
   MapDocument& document_;
   const char* base_;
   const char* end_;
   InPlaceTokenReader reader_;
   ParseReporter* reporter_;
+  BlockTree* tree_;
   bool atEnd_ = false;
   ParseState state_ = ParseState::kNone;
   std::vector<Block> open_;
@@ -244,7 +249,7 @@ void MapParser::PlainLines() {
       if (keyEnd == nullptr || keyEnd[1] != ' ' || keyEnd[2] != '"') break;
       const char* valueEnd = FindQuote(keyEnd + 3, end_);
       if (valueEnd == nullptr || (next = PastLineEnd(valueEnd + 1)) == nullptr) break;
-      if (state_ != ParseState::kOther && state_ != ParseState::kNone) {
+      if (tree_ != nullptr || (state_ != ParseState::kOther && state_ != ParseState::kNone)) {
         HandlePair({line + 1, static_cast<int>(keyEnd - line - 1), TOKEN_STRING},
                    {keyEnd + 3, static_cast<int>(valueEnd - keyEnd - 3), TOKEN_STRING});
       } else if (!open_.empty()) {
@@ -388,6 +393,14 @@ void MapParser::OpenBlock(const TokenView& name, const TokenView& brace) {
   if (depth > 0) ++open_.back().items;
   open_.push_back({state_, text, StartOf(name), nullptr, 0, nullptr});
   const std::size_t inside = LineAfter(brace.text + 1);
+  if (tree_ != nullptr) {
+    tree_->Open(text, Offset32(StartOf(name)), static_cast<std::uint32_t>(inside));
+    state_ = text == "entity"        ? ParseState::kEntity
+             : text == "world"       ? ParseState::kWorld
+             : text == "connections" ? ParseState::kConnections
+                                     : ParseState::kOther;
+    return;
+  }
   if (text == "entity") {
     GivePairs();
     currentEntity_ = &document_.AddEntity();
@@ -422,6 +435,12 @@ void MapParser::OpenBlock(const TokenView& name, const TokenView& brace) {
 void MapParser::CloseBlock(const TokenView& brace) {
   if (open_.empty()) return Damage(brace.text, "'}' with no open block");
   const Block closed = open_.back();
+  if (tree_ != nullptr) {
+    state_ = closed.state;
+    open_.pop_back();
+    tree_->Close(Offset32(LineStartOf(brace.text)), Offset32(brace.text + 1));
+    return;
+  }
   if (closed.entity != nullptr) {
     GivePairs();
     EntityLayout& layout = closed.entity->layout;
@@ -520,6 +539,14 @@ int MapParser::LineOf(const char* where) {
   return line_;
 }
 
+// The start of where's line when only blanks come before it there; else
+// where itself.
+const char* MapParser::LineStartOf(const char* where) const {
+  const char* start = where;
+  while (start > base_ && (start[-1] == ' ' || start[-1] == '\t')) --start;
+  return start == base_ || start[-1] == '\n' ? start : where;
+}
+
 const char* MapParser::LineEnd(const char* where) const {
   const void* newline = std::memchr(where, '\n', static_cast<std::size_t>(end_ - where));
   return newline != nullptr ? static_cast<const char*>(newline) : end_;
@@ -551,10 +578,14 @@ std::size_t MapParser::LineAfter(const char* where) const {
 
 void MapParser::HandlePair(const TokenView& key, const TokenView& value) {
   if (!open_.empty()) ++open_.back().items;
-  if (state_ == ParseState::kOther || state_ == ParseState::kNone) return;
+  if (tree_ == nullptr && (state_ == ParseState::kOther || state_ == ParseState::kNone)) return;
   const char* valueEnd = TokenEnd(value);
   SourcePlace place{Offset32(StartOf(key)), Offset32(StartOf(value)), Offset32(valueEnd), true,
                     false};
+  if (tree_ != nullptr) {
+    return tree_->Pair(TextOf(key), TextOf(value), place,
+                       static_cast<std::uint32_t>(LineAfter(valueEnd)));
+  }
   switch (state_) {
     case ParseState::kEntity:
       HandleEntityPair(TextOf(key), TextOf(value), place);
@@ -624,7 +655,21 @@ void ParseMapText(MapDocument& document, std::shared_ptr<const TextBuffer> sourc
     document.layout.lineEnding = "\r\n";
   }
   document.layout.entitiesEnd = size;
+  document.BeginParse();
+  struct Ended {
+    MapDocument& document;
+    ~Ended() { document.EndParse(); }
+  } ended{document};
   MapParser(document, source->c_str(), size, reporter).Run();
+}
+
+void ReadBlocks(MapDocument& document) {
+  BlockTree& tree = document.StartBlocks();
+  // The source is the text the document holds; the tree's texts point into it.
+  if (const std::shared_ptr<const TextBuffer>& source = document.SourceBuffer()) {
+    MapParser(document, source->c_str(), source->size(), nullptr, &tree).Run();
+  }
+  tree.Finish();
 }
 
 }  // namespace mapwright

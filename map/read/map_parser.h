@@ -1,6 +1,7 @@
 // Reads VMF map text into a document: the pairs of every "entity" block, the
 // connections inside them, and the pairs of the "world" block. Every other
-// block is walked over for its nesting only.
+// block is walked over for its nesting only, until the document's blocks are
+// asked for: ReadBlocks then reads them all, with the same rules.
 #ifndef MAPWRIGHT_MAP_READ_MAP_PARSER_H
 #define MAPWRIGHT_MAP_READ_MAP_PARSER_H
 
@@ -34,6 +35,11 @@ void ParseMap(MapDocument& document, std::string_view text, ParseReporter* repor
 // terminated text that holds no zero byte.
 void ParseMapText(MapDocument& document, std::shared_ptr<const TextBuffer> text,
                   ParseReporter* reporter);
+
+// Builds the document's block tree from the text it was read from, with the
+// rules ParseMap reads it by, and links it to the document's entities and
+// world as they stand now. Not while a parse of the document runs.
+void ReadBlocks(MapDocument& document);
 
 }  // namespace mapwright
 

@@ -33,6 +33,15 @@ class Writer {
   void Entity(const MapEntity& entity);
   void Removed(const MapEntity& entity);
   void NewEntity(const MapEntity& entity, std::string& out);
+  // A block made since the source was read, written whole at depth.
+  void NewBlock(const MapBlock& block, int depth, std::string& out);
+  // The edits of the block tree: pairs of plain blocks, new blocks inside
+  // read ones, removed read blocks.
+  void Blocks(const BlockTree& tree);
+  void EditedBlock(const MapBlock& block);
+  // A new block that the block pass writes: others are the world's, an
+  // entity's outputs, and entities the entity pass writes.
+  static bool WrittenByBlocks(const MapBlock& block);
   // Pairs: those read from the source and edited are rewritten in place, the
   // new ones come back as lines at depth.
   std::string Pairs(const KeyValueList& pairs, int depth);
@@ -143,7 +152,7 @@ void Writer::Entity(const MapEntity& entity) {
   for (const SourcePlace& cut : entity.Cuts()) patches_.push_back(Cut(cut.keyAt, cut.valueEnd));
   std::string pairs = Pairs(entity.Keys(), layout.depth + 1);
   std::string connections = Connections(entity, layout.depth + 2);
-  if (!connections.empty() && !layout.hasConnections) {
+  if ((!connections.empty() || layout.outputsBlockAdded) && !layout.hasConnections) {
     pairs += ConnectionsBlock(layout.depth + 1, connections);
     connections.clear();
   }
@@ -171,6 +180,7 @@ void Writer::Removed(const MapEntity& entity) {
 // A created entity, written whole (none of its pairs stands in the source):
 // its id and class from its fields unless pairs give them.
 void Writer::NewEntity(const MapEntity& entity, std::string& out) {
+  if (entity.block != nullptr) return NewBlock(*entity.block, 0, out);
   out += "entity" + eol_ + "{" + eol_;
   if (entity.FindKey("id") == nullptr) out += PairLine(1, "id", std::to_string(entity.Id()));
   if (entity.FindKey("classname") == nullptr) out += PairLine(1, "classname", entity.Class());
@@ -180,10 +190,89 @@ void Writer::NewEntity(const MapEntity& entity, std::string& out) {
   out += "}" + eol_;
 }
 
+void Writer::NewBlock(const MapBlock& block, int depth, std::string& out) {
+  out += Tabs(depth);
+  out.append(block.Name()).append(eol_).append(Tabs(depth)).append("{").append(eol_);
+  bool hasOutputs = false;
+  for (const MapBlock* child : block.Children()) hasOutputs |= child->Role() == BlockRole::kOutputs;
+  const MapEntity* entity = block.Entity();
+  switch (block.Role()) {
+    case BlockRole::kEntity:
+      if (!entity->layout.writtenInBlock && entity->FindKey("id") == nullptr) {
+        out += PairLine(depth + 1, "id", std::to_string(entity->Id()));
+      }
+      if (!entity->layout.writtenInBlock && entity->FindKey("classname") == nullptr) {
+        out += PairLine(depth + 1, "classname", entity->Class());
+      }
+      out += Pairs(entity->Keys(), depth + 1);
+      if (!hasOutputs && entity->ConnectionCount() > 0) {
+        out += ConnectionsBlock(depth + 1, Connections(*entity, depth + 2));
+      }
+      break;
+    case BlockRole::kOutputs:
+      out += Connections(*entity, depth + 1);
+      break;
+    case BlockRole::kWorld:
+      out += Pairs(document_.WorldKeys(), depth + 1);
+      break;
+    default:
+      for (const BlockPair& pair : block.OwnPairs())
+        out += PairLine(depth + 1, pair.key, pair.value);
+  }
+  for (const MapBlock* child : block.Children()) NewBlock(*child, depth + 1, out);
+  out += Tabs(depth) + "}" + eol_;
+}
+
+bool Writer::WrittenByBlocks(const MapBlock& block) {
+  switch (block.Role()) {
+    case BlockRole::kEntity:
+      return block.Entity()->layout.writtenInBlock;
+    case BlockRole::kOutputs:
+    case BlockRole::kWorld:
+      return false;
+    default:
+      return true;
+  }
+}
+
+void Writer::EditedBlock(const MapBlock& block) {
+  const BlockLayout& layout = block.layout;
+  if (block.Role() == BlockRole::kPlain || block.Role() == BlockRole::kTop) {
+    for (const SourcePlace& cut : block.Cuts()) patches_.push_back(Cut(cut.keyAt, cut.valueEnd));
+    std::string lines;
+    for (const BlockPair& pair : block.OwnPairs()) {
+      if (!pair.place.read) {
+        lines += PairLine(layout.depth + 1, pair.key, pair.value);
+      } else if (pair.place.edited) {
+        Rewrite(pair.place, pair.value);
+      }
+    }
+    if (!lines.empty()) Insert(layout.pairsEnd, std::move(lines));
+  }
+  std::string children;
+  for (const MapBlock* child : block.Children()) {
+    if (!child->layout.read && WrittenByBlocks(*child))
+      NewBlock(*child, layout.depth + 1, children);
+  }
+  if (!children.empty()) Insert(layout.childrenEnd, std::move(children));
+}
+
+void Writer::Blocks(const BlockTree& tree) {
+  for (const MapBlock* removed : tree.RemovedBlocks()) {
+    patches_.push_back(Cut(removed->layout.at, removed->layout.end));
+  }
+  for (const MapBlock* block : tree.EditedBlocks()) {
+    if (block->Live() && block->layout.read) EditedBlock(*block);
+  }
+}
+
 std::shared_ptr<const TextBuffer> Writer::Write() {
   // The world block.
+  for (const SourcePlace& cut : document_.WorldCuts()) {
+    patches_.push_back(Cut(cut.keyAt, cut.valueEnd));
+  }
   std::string worldPairs = Pairs(document_.WorldKeys(), document_.layout.worldDepth + 1);
-  if (!worldPairs.empty()) {
+  if (!worldPairs.empty() || (document_.layout.worldBlockAdded && !document_.layout.hasWorld)) {
     if (document_.layout.hasWorld) {
       Insert(document_.layout.worldPairsEnd, std::move(worldPairs));
     } else {
@@ -205,11 +294,12 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
       } else {
         Entity(entity);
       }
-    } else if (alive) {
+    } else if (alive && !entity.layout.writtenInBlock) {
       NewEntity(entity, created);
     }
   }
   if (!created.empty()) Insert(document_.layout.entitiesEnd, std::move(created));
+  if (const BlockTree* tree = document_.Blocks()) Blocks(*tree);
 
   if (patches_.empty()) {
     if (document_.SourceBuffer() != nullptr) return document_.SourceBuffer();
@@ -234,10 +324,17 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
     patch.begin = std::min(patch.begin, patch.end);
   }
   // Measured first, then written once into a buffer of the exact size.
+  // A patch that starts inside a cut goes with it; a cut that reaches
+  // further takes the rest too.
+  auto inside = [](const Patch& patch, std::size_t& cursor) {
+    if (patch.begin >= cursor) return false;
+    if (patch.text.empty() && !patch.quoted) cursor = std::max(cursor, patch.end);
+    return true;
+  };
   std::size_t size = 0;
   std::size_t cursor = 0;
   for (const Patch& patch : patches_) {
-    if (patch.begin < cursor) continue;  // inside a cut already made
+    if (inside(patch, cursor)) continue;
     size += patch.begin - cursor + patch.text.size() + (patch.quoted ? 2 : 0);
     cursor = patch.end;
   }
@@ -250,7 +347,7 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
   };
   cursor = 0;
   for (const Patch& patch : patches_) {
-    if (patch.begin < cursor) continue;
+    if (inside(patch, cursor)) continue;
     put(source_.substr(cursor, patch.begin - cursor));
     if (patch.quoted) put("\"");
     put(patch.text);

@@ -1,0 +1,264 @@
+#include "map/model/block_tree.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "map/model/map_document.h"
+
+namespace mapwright {
+namespace {
+
+// New blocks rank among the new ones written at one place as the writer
+// writes them: the world first, then created entities, then the rest. Read
+// blocks at that place come after them all.
+constexpr std::uint8_t kWorldRank = 0;
+constexpr std::uint8_t kOutputsRank = 0;
+constexpr std::uint8_t kEntityRank = 1;
+constexpr std::uint8_t kOtherRank = 2;
+constexpr std::uint8_t kReadRank = 255;
+
+std::pair<std::uint32_t, std::uint8_t> OrderOf(const MapBlock& block) {
+  if (block.layout.read) return {block.layout.at, kReadRank};
+  return {block.layout.anchor, block.layout.rank};
+}
+
+}  // namespace
+
+BlockTree::BlockTree(MapDocument& document) : document_(&document) {
+  MapBlock& top = Make(BlockRole::kTop, "", nullptr);
+  const auto size = static_cast<std::uint32_t>(document.Source().size());
+  top.layout.read = true;
+  top.layout.end = top.layout.pairsEnd = top.layout.childrenEnd = size;
+  top.layout.depth = -1;
+}
+
+MapBlock& BlockTree::Make(BlockRole role, std::string_view name, MapBlock* parent) {
+  MapBlock& block = nodes_.emplace_back(*this, role, name, parent, nodes_.size(), lists_);
+  if (parent != nullptr) block.layout.depth = parent->layout.depth + 1;
+  return block;
+}
+
+void BlockTree::Open(std::string_view name, std::uint32_t at, std::uint32_t inside) {
+  MapBlock* parent = open_.empty() ? &Top() : open_.back();
+  MapBlock& block = Make(BlockRole::kPlain, name, parent);
+  block.layout.read = true;
+  block.layout.at = at;
+  block.layout.pairsEnd = inside;
+  block.layout.end = block.layout.childrenEnd = Top().layout.end;
+  parent->children_.push_back(&block);
+  open_.push_back(&block);
+  if (name == "entity") {
+    // The reader made the document's entities in this same order.
+    MapEntity* entity = document_->NextReadEntity(at);
+    if (entity != nullptr) {
+      block.role_ = BlockRole::kEntity;
+      block.entity_ = entity;
+      entity->block = &block;
+    }
+  } else if (name == "world") {
+    world_ = &block;  // the last one read takes the world pairs, as the reader gives them
+  } else if (name == "connections" && parent->role_ == BlockRole::kEntity) {
+    if (MapBlock* earlier = parent->outputs_) {
+      earlier->role_ = BlockRole::kPlain;
+      earlier->entity_ = nullptr;
+    }
+    block.role_ = BlockRole::kOutputs;
+    block.entity_ = parent->entity_;
+    parent->outputs_ = &block;
+  }
+}
+
+void BlockTree::Pair(std::string_view key, std::string_view value, const SourcePlace& place,
+                     std::uint32_t lineAfter) {
+  MapBlock& block = open_.empty() ? Top() : *open_.back();
+  if (block.role_ != BlockRole::kEntity) block.pairs_.push_back({key, value, place});
+  block.layout.pairsEnd = lineAfter;
+}
+
+void BlockTree::Close(std::uint32_t closeLine, std::uint32_t end) {
+  if (open_.empty()) return;
+  MapBlock& block = *open_.back();
+  block.layout.childrenEnd = closeLine;
+  block.layout.end = end;
+  open_.pop_back();
+}
+
+void BlockTree::Finish() {
+  open_.clear();
+  if (world_ != nullptr) {
+    world_->role_ = BlockRole::kWorld;
+    world_->pairs_.clear();
+  }
+  std::vector<MapEntity*> gone;
+  for (MapBlock& block : nodes_) {
+    if (block.role_ == BlockRole::kOutputs) block.pairs_.clear();
+    if (block.role_ == BlockRole::kEntity && !block.entity_->Live()) gone.push_back(block.entity_);
+  }
+  // Entities removed before the tree was asked for take their blocks away,
+  // and those made since come where the writer puts them.
+  for (MapEntity* entity : gone) EntityRemoved(*entity);
+  document_->ForEachCreatedEntity([this](MapEntity& entity) { EntityAdded(entity); });
+  Refresh(Top());
+}
+
+MapBlock& BlockTree::MakeOutputs(MapBlock& entityBlock) {
+  MapBlock& block = Make(BlockRole::kOutputs, "connections", &entityBlock);
+  MapEntity& entity = *entityBlock.entity_;
+  block.entity_ = &entity;
+  block.layout.anchor = entity.layout.read ? static_cast<std::uint32_t>(entity.layout.pairsEnd) : 0;
+  block.layout.rank = kOutputsRank;
+  entity.layout.outputsBlockAdded = true;
+  entityBlock.outputs_ = &block;
+  Place(entityBlock, block);
+  return block;
+}
+
+void BlockTree::Refresh(MapBlock& block) {
+  if (block.role_ == BlockRole::kEntity && block.outputs_ == nullptr &&
+      block.entity_->ConnectionCount() > 0) {
+    MakeOutputs(block);
+  } else if (block.role_ == BlockRole::kTop && world_ == nullptr &&
+             document_->WorldKeyCount() > 0) {
+    MapBlock& world = Make(BlockRole::kWorld, "world", &Top());
+    world.layout.anchor = static_cast<std::uint32_t>(document_->layout.entitiesEnd);
+    world.layout.rank = kWorldRank;
+    document_->layout.worldBlockAdded = true;
+    world_ = &world;
+    Place(Top(), world);
+  }
+}
+
+void BlockTree::Place(MapBlock& parent, MapBlock& child) {
+  auto& children = parent.children_;
+  auto at = children.end();
+  while (at != children.begin() && OrderOf(**(at - 1)) > OrderOf(child)) --at;
+  children.insert(at, &child);
+}
+
+MapBlock* BlockTree::AddChild(MapBlock& parent, std::string_view name) {
+  if (!parent.live_ || !IsBlockName(name) || name == "world") return nullptr;
+  Refresh(parent);
+  if (name == "entity") {
+    addingIn_ = &parent;
+    MapEntity& entity = document_->AddEntity();
+    addingIn_ = nullptr;
+    return entity.block;
+  }
+  if (name == "connections" && parent.role_ == BlockRole::kEntity) {
+    if (parent.outputs_ != nullptr) return nullptr;  // one block holds the entity's outputs
+    MarkEdited(parent);
+    return &MakeOutputs(parent);
+  }
+  MapBlock& block = Make(BlockRole::kPlain, Store(name), &parent);
+  block.layout.anchor = parent.layout.read ? parent.layout.childrenEnd : 0;
+  block.layout.rank = kOtherRank;
+  Place(parent, block);
+  MarkEdited(parent);
+  return &block;
+}
+
+void BlockTree::EntityAdded(MapEntity& entity) {
+  MapBlock& parent = addingIn_ != nullptr ? *addingIn_ : Top();
+  MapBlock& block = Make(BlockRole::kEntity, "entity", &parent);
+  block.entity_ = &entity;
+  entity.block = &block;
+  if (addingIn_ != nullptr) {
+    entity.layout.writtenInBlock = true;
+    block.layout.anchor = parent.layout.read ? parent.layout.childrenEnd : 0;
+    block.layout.rank = kOtherRank;
+    MarkEdited(parent);
+  } else {
+    block.layout.anchor = static_cast<std::uint32_t>(document_->layout.entitiesEnd);
+    block.layout.rank = kEntityRank;
+  }
+  Place(parent, block);
+}
+
+void BlockTree::RemoveChild(MapBlock& parent, std::size_t i) {
+  Refresh(parent);
+  MapBlock& child = *parent.children_[i];
+  if (child.role_ == BlockRole::kEntity) {
+    static_cast<void>(document_->RemoveEntity(*child.entity_));
+    return;
+  }
+  // The entities inside leave the document first, as RemoveEntity takes them.
+  std::vector<MapEntity*> inside;
+  std::vector<MapBlock*> walk{&child};
+  while (!walk.empty()) {
+    MapBlock* block = walk.back();
+    walk.pop_back();
+    if (block->role_ == BlockRole::kEntity) inside.push_back(block->entity_);
+    walk.insert(walk.end(), block->children_.begin(), block->children_.end());
+  }
+  for (MapEntity* entity : inside) {
+    if (entity->Live()) static_cast<void>(document_->RemoveEntity(*entity));
+  }
+  if (!child.live_) return;  // it went with an entity it held
+  if (child.role_ == BlockRole::kOutputs) {
+    MapEntity& entity = *child.entity_;
+    while (entity.ConnectionCount() > 0) entity.RemoveConnection(entity.ConnectionCount() - 1);
+    entity.layout.hasConnections = false;
+    entity.layout.outputsBlockAdded = false;
+    parent.outputs_ = nullptr;
+  }
+  if (child.layout.read) removed_.push_back(&child);
+  Detach(child);
+  Kill(child);
+  document_->NoteEdit();
+}
+
+void BlockTree::EntityRemoved(MapEntity& entity) {
+  MapBlock* block = entity.block;
+  if (block == nullptr || !block->live_) return;
+  MapBlock* target = block;
+  const EntityLayout& layout = entity.layout;
+  MapBlock* wrapper = block->parent_;
+  if (layout.read && layout.removalAt != layout.blockAt && wrapper != nullptr &&
+      wrapper->layout.read && wrapper->layout.at == layout.removalAt) {
+    target = wrapper;
+  }
+  Detach(*target);
+  Kill(*target);
+}
+
+void BlockTree::Detach(MapBlock& block) {
+  auto& siblings = block.parent_->children_;
+  auto found = std::find(siblings.rbegin(), siblings.rend(), &block);
+  if (found != siblings.rend()) siblings.erase(std::next(found).base());
+}
+
+// Every block inside goes with it, and every entity whose block that is.
+void BlockTree::Kill(MapBlock& block) {
+  std::vector<MapBlock*> walk{&block};
+  std::vector<MapEntity*> entities;
+  while (!walk.empty()) {
+    MapBlock* dead = walk.back();
+    walk.pop_back();
+    if (!dead->live_) continue;
+    dead->live_ = false;
+    document_->NoteGone(*dead);
+    if (dead == world_) {
+      document_->RemoveWorld();
+      world_ = nullptr;
+    }
+    if (dead->role_ == BlockRole::kEntity) entities.push_back(dead->entity_);
+    walk.insert(walk.end(), dead->children_.begin(), dead->children_.end());
+  }
+  for (MapEntity* entity : entities) {
+    if (entity->Live()) static_cast<void>(document_->RemoveEntity(*entity));
+  }
+}
+
+void BlockTree::MarkEdited(MapBlock& block) {
+  if (!block.edited_) {
+    block.edited_ = true;
+    edited_.push_back(&block);
+  }
+  document_->NoteEdit();
+}
+
+const char* BlockTree::Store(std::string_view text) {
+  return document_->Texts().Store(text);
+}
+
+}  // namespace mapwright

@@ -1,0 +1,89 @@
+// Every block of a document as a tree, built on first use from the text the
+// document was read from, and kept in step with the document's entities and
+// world from then on. The top of the tree stands for the text itself.
+// Blocks never move once made, so pointers to them stay valid until the tree
+// is destroyed, also when they are removed.
+#ifndef MAPWRIGHT_MAP_MODEL_BLOCK_TREE_H
+#define MAPWRIGHT_MAP_MODEL_BLOCK_TREE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string_view>
+#include <vector>
+
+#include "map/model/map_block.h"
+#include "map/model/record_arena.h"
+
+namespace mapwright {
+
+class MapDocument;
+
+class BlockTree {
+ public:
+  explicit BlockTree(MapDocument& document);
+  BlockTree(const BlockTree&) = delete;
+  BlockTree& operator=(const BlockTree&) = delete;
+
+  MapBlock& Top() { return nodes_.front(); }
+  MapDocument& Document() { return *document_; }
+
+  // Building, as a reader walks the source: a block opens with its name at
+  // at and its inside starting at inside, pairs come, and it closes with its
+  // brace's line at closeLine and its end at end. Blocks still open when the
+  // reading ends reach to the end of the text. A pair's lineAfter is where
+  // its line ends: new pairs go there.
+  void Open(std::string_view name, std::uint32_t at, std::uint32_t inside);
+  void Pair(std::string_view key, std::string_view value, const SourcePlace& place,
+            std::uint32_t lineAfter);
+  void Close(std::uint32_t closeLine, std::uint32_t end);
+  // Ends the building: gives the entity blocks their entities (the read
+  // entities, in the order read), the world and outputs blocks their roles,
+  // and places the entities and world made since the document was read.
+  void Finish();
+
+  // Edits, which keep the document in step.
+  // A new empty block inside parent, after its last child; null when the
+  // name cannot be written or would stand for a second world or outputs
+  // block. A block named "entity" is a new entity of the document.
+  MapBlock* AddChild(MapBlock& parent, std::string_view name);
+  // Removes child i of parent with everything inside it, entities too.
+  void RemoveChild(MapBlock& parent, std::size_t i);
+
+  // The document tells the tree.
+  void EntityAdded(MapEntity& entity);
+  // The entity's block goes, or the hidden block around it that goes with it.
+  void EntityRemoved(MapEntity& entity);
+  void WorldAppeared();
+
+  // For the writer: the blocks whose pairs or children were edited, and the
+  // read blocks removed.
+  const std::vector<MapBlock*>& EditedBlocks() const { return edited_; }
+  const std::vector<const MapBlock*>& RemovedBlocks() const { return removed_; }
+
+  // For MapBlock.
+  void MarkEdited(MapBlock& block);
+  void Refresh(MapBlock& block);
+  const char* Store(std::string_view text);
+
+ private:
+  MapBlock& Make(BlockRole role, std::string_view name, MapBlock* parent);
+  // Puts a new block among parent's children where the writer writes it.
+  void Place(MapBlock& parent, MapBlock& child);
+  void Detach(MapBlock& block);
+  void Kill(MapBlock& block);
+  MapBlock& MakeOutputs(MapBlock& entityBlock);
+
+  MapDocument* document_;
+  RecordArena lists_;
+  std::deque<MapBlock> nodes_;
+  std::vector<MapBlock*> open_;
+  std::vector<MapBlock*> edited_;
+  std::vector<const MapBlock*> removed_;
+  MapBlock* world_ = nullptr;     // the block that holds the world pairs
+  MapBlock* addingIn_ = nullptr;  // where AddChild puts the entity it makes
+};
+
+}  // namespace mapwright
+
+#endif

@@ -1,0 +1,225 @@
+#include "map/model/map_block.h"
+
+#include "map/model/block_tree.h"
+#include "map/model/map_document.h"
+#include "map/model/name_table.h"
+#include "tokenizer/char_class.h"
+
+namespace mapwright {
+namespace {
+
+std::string OutputValue(const Connection& connection) {
+  std::string value = connection.target;
+  value.append(1, connection.separator).append(connection.parameters);
+  return value;
+}
+
+bool Fits(std::string_view key, std::string_view value) {
+  return FitsInQuotes(key) && FitsInQuotes(value);
+}
+
+}  // namespace
+
+bool IsBlockName(std::string_view name) {
+  if (name.empty() || HasClass(name.front(), kDigit)) return false;
+  for (char c : name) {
+    if (!HasClass(c, kWord)) return false;
+  }
+  return true;
+}
+
+MapDocument& MapBlock::Document() const {
+  return tree_->Document();
+}
+
+std::size_t MapBlock::KeyCount() const {
+  switch (role_) {
+    case BlockRole::kEntity:
+      return entity_->KeyCount();
+    case BlockRole::kOutputs:
+      return entity_->ConnectionCount();
+    case BlockRole::kWorld:
+      return tree_->Document().WorldKeyCount();
+    default:
+      return pairs_.size();
+  }
+}
+
+PairText MapBlock::Key(std::size_t i) const {
+  switch (role_) {
+    case BlockRole::kEntity:
+      return {entity_->Key(i).key, entity_->Key(i).value};
+    case BlockRole::kOutputs:
+      return {entity_->GetConnection(i).output, OutputValue(entity_->GetConnection(i))};
+    case BlockRole::kWorld:
+      return {tree_->Document().WorldKey(i).key, tree_->Document().WorldKey(i).value};
+    default:
+      return {std::string(pairs_[i].key), std::string(pairs_[i].value)};
+  }
+}
+
+std::optional<std::size_t> MapBlock::FindKey(std::string_view key) const {
+  const std::size_t count = KeyCount();
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string_view found;
+    switch (role_) {
+      case BlockRole::kEntity:
+        found = entity_->Key(i).key;
+        break;
+      case BlockRole::kOutputs:
+        found = entity_->GetConnection(i).output;
+        break;
+      case BlockRole::kWorld:
+        found = tree_->Document().WorldKey(i).key;
+        break;
+      default:
+        found = pairs_[i].key;
+    }
+    if (found == key) return i;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::uint32_t> MapBlock::KeyAt(std::size_t i) const {
+  const SourcePlace* place;
+  switch (role_) {
+    case BlockRole::kEntity:
+      place = &entity_->Key(i).place;
+      break;
+    case BlockRole::kOutputs:
+      place = &entity_->GetConnection(i).place;
+      break;
+    case BlockRole::kWorld:
+      place = &tree_->Document().WorldKey(i).place;
+      break;
+    default:
+      place = &pairs_[i].place;
+  }
+  if (!place->read) return std::nullopt;
+  return place->keyAt;
+}
+
+bool MapBlock::AddKey(std::string_view key, std::string_view value) {
+  switch (role_) {
+    case BlockRole::kEntity:
+      return entity_->AddKey(key, value);
+    case BlockRole::kOutputs: {
+      std::optional<ConnectionParts> parts = SplitConnectionValue(value);
+      return parts && entity_->AddConnection(key, *parts);
+    }
+    case BlockRole::kWorld:
+      return tree_->Document().AddNewWorldKey(key, value);
+    default:
+      break;
+  }
+  if (!Fits(key, value)) return false;
+  pairs_.push_back({tree_->Store(key), tree_->Store(value)});
+  MarkEdited();
+  return true;
+}
+
+bool MapBlock::SetKey(std::string_view key, std::string_view value) {
+  switch (role_) {
+    case BlockRole::kEntity:
+      return entity_->SetKey(key, value);
+    case BlockRole::kWorld:
+      return tree_->Document().SetWorldKey(key, value);
+    case BlockRole::kOutputs: {
+      std::optional<ConnectionParts> parts = SplitConnectionValue(value);
+      if (!parts || !Fits(key, value)) return false;
+      bool found = false;
+      for (std::size_t i = 0; i < entity_->ConnectionCount(); ++i) {
+        const Connection& connection = entity_->GetConnection(i);
+        if (!SameName(key, connection.output)) continue;
+        found = true;
+        if (!entity_->SetConnection(i, connection.output, *parts)) return false;
+      }
+      return found || entity_->AddConnection(key, *parts);
+    }
+    default:
+      break;
+  }
+  if (!Fits(key, value)) return false;
+  const std::string_view stored = tree_->Store(value);
+  bool found = false;
+  for (BlockPair& pair : pairs_) {
+    if (!SameName(key, pair.key)) continue;
+    pair.value = stored;
+    pair.place.edited = true;
+    found = true;
+  }
+  if (!found) pairs_.push_back({tree_->Store(key), stored});
+  MarkEdited();
+  return true;
+}
+
+void MapBlock::RemoveKey(std::string_view key) {
+  switch (role_) {
+    case BlockRole::kEntity:
+      return entity_->RemoveKey(key);
+    case BlockRole::kWorld:
+      return tree_->Document().RemoveWorldKey(key);
+    case BlockRole::kOutputs:
+      for (std::size_t i = entity_->ConnectionCount(); i-- > 0;) {
+        if (SameName(key, entity_->GetConnection(i).output)) entity_->RemoveConnection(i);
+      }
+      return;
+    default:
+      break;
+  }
+  std::size_t kept = 0;
+  for (const BlockPair& pair : pairs_) {
+    if (!SameName(key, pair.key)) {
+      pairs_[kept++] = pair;
+    } else if (pair.place.read) {
+      cuts_.push_back(pair.place);
+    }
+  }
+  if (kept == pairs_.size()) return;
+  pairs_.resize(kept);
+  MarkEdited();
+}
+
+bool MapBlock::SetValue(std::size_t i, std::string_view value) {
+  switch (role_) {
+    case BlockRole::kEntity:
+      return entity_->SetValue(i, value);
+    case BlockRole::kWorld:
+      return tree_->Document().SetWorldValue(i, value);
+    case BlockRole::kOutputs: {
+      std::optional<ConnectionParts> parts = SplitConnectionValue(value);
+      return parts && entity_->SetConnection(i, entity_->GetConnection(i).output, *parts);
+    }
+    default:
+      break;
+  }
+  if (!FitsInQuotes(value)) return false;
+  pairs_[i].value = tree_->Store(value);
+  pairs_[i].place.edited = true;
+  MarkEdited();
+  return true;
+}
+
+std::size_t MapBlock::ChildCount() {
+  tree_->Refresh(*this);
+  return children_.size();
+}
+
+MapBlock& MapBlock::Child(std::size_t i) {
+  tree_->Refresh(*this);
+  return *children_[i];
+}
+
+std::optional<std::size_t> MapBlock::FindChild(std::string_view name, std::size_t start) {
+  tree_->Refresh(*this);
+  for (std::size_t i = start; i < children_.size(); ++i) {
+    if (SameName(name, children_[i]->Name())) return i;
+  }
+  return std::nullopt;
+}
+
+void MapBlock::MarkEdited() {
+  tree_->MarkEdited(*this);
+}
+
+}  // namespace mapwright
