@@ -152,6 +152,22 @@ function VMF:Save(path) end
 ---The document's finalizer: the document and its handles die.
 function VMF:__gc() end
 
+---The number of top-level blocks (entities and world included).
+---@return integer count
+function VMF:BlockCount() end
+
+---Top-level block i, in file order.
+---@param i integer 0-based index
+---@return VMFBlock? block
+function VMF:Block(i) end
+
+---The first top-level block at or after start with that name (ASCII case aside), and its index.
+---@param name string
+---@param start integer 0-based index
+---@return VMFBlock? block
+---@return integer? index
+function VMF:FindBlock(name, start) end
+
 ---An entity of a document: its pairs and outputs.
 ---@class VMFEntity
 local VMFEntity = {}
@@ -230,6 +246,91 @@ function VMFEntity:__gc() end
 ---@param output string the output's name
 ---@param value string "target,Input,parameter,delay,times"
 function VMFEntity:SetConnection(i, output, value) end
+
+---The entity's own block: its pairs are the entity's pairs.
+---@return VMFBlock? block
+function VMFEntity:Block() end
+
+---Any block of a document, "name { ... }", at any depth. An entity's block holds the entity's
+---pairs, its connections block the entity's outputs, the world block the world pairs.
+---@class VMFBlock
+local VMFBlock = {}
+
+---The block's name as written.
+---@return string name
+function VMFBlock:Name() end
+
+---The 1-based line of the block's name in the text as parsed.
+---@return integer? line nothing for a block added since
+function VMFBlock:Line() end
+
+---The number of pairs.
+---@return integer count
+function VMFBlock:KeyCount() end
+
+---Pair i.
+---@param i integer 0-based index
+---@return string? key
+---@return string? value
+function VMFBlock:Key(i) end
+
+---The first pair with exactly that key.
+---@param key string
+---@return string? key
+---@return string? value
+function VMFBlock:FindKey(key) end
+
+---The 1-based line of pair i in the text as parsed.
+---@param i integer 0-based index
+---@return integer? line nothing for a pair added since
+function VMFBlock:KeyLine(i) end
+
+---Appends a pair.
+---@param key string
+---@param value string
+function VMFBlock:AddKey(key, value) end
+
+---Gives every pair with that key (ASCII case aside) the value, or appends the pair.
+---@param key string
+---@param value string
+function VMFBlock:SetKey(key, value) end
+
+---Removes every pair with that key (ASCII case aside).
+---@param key string
+function VMFBlock:RemoveKey(key) end
+
+---Gives pair i alone the value.
+---@param i integer 0-based index
+---@param value string
+function VMFBlock:SetValue(i, value) end
+
+---The number of blocks inside.
+---@return integer count
+function VMFBlock:BlockCount() end
+
+---Block i inside, in file order.
+---@param i integer 0-based index
+---@return VMFBlock? block
+function VMFBlock:Block(i) end
+
+---The first block inside at or after start with that name (ASCII case aside), and its index.
+---@param name string
+---@param start integer 0-based index
+---@return VMFBlock? block
+---@return integer? index
+function VMFBlock:FindBlock(name, start) end
+
+---Appends a new empty block inside; "entity" makes a new entity of the document.
+---@param name string letters, digits and '_', not starting with a digit
+---@return VMFBlock? block nothing for another name, "world", or a second connections block
+function VMFBlock:AddBlock(name) end
+
+---Removes block i inside with everything in it, entities too; their handles die.
+---@param i integer 0-based index
+function VMFBlock:RemoveBlock(i) end
+
+---The handle's finalizer: tells the module that one value holding the handle is gone.
+function VMFBlock:__gc() end
 
 ---The reader's finalizer.
 function TokenReader:__gc() end

@@ -136,7 +136,14 @@ void BlockTree::Place(MapBlock& parent, MapBlock& child) {
 }
 
 MapBlock* BlockTree::AddChild(MapBlock& parent, std::string_view name) {
-  if (!parent.live_ || !IsBlockName(name) || name == "world") return nullptr;
+  // The format gives the pairs of any "connections" block to the entity
+  // read last, and those of any "world" block to the world: such blocks
+  // stand only where they mean that, once.
+  if (!parent.live_ || !IsBlockName(name) || name == "world" ||
+      parent.role_ == BlockRole::kOutputs ||
+      (name == "connections" && parent.role_ != BlockRole::kEntity)) {
+    return nullptr;
+  }
   Refresh(parent);
   if (name == "entity") {
     addingIn_ = &parent;

@@ -27,6 +27,8 @@ class BlockTree {
 
   MapBlock& Top() { return nodes_.front(); }
   MapDocument& Document() { return *document_; }
+  // The block that holds the world pairs, if any.
+  const MapBlock* World() const { return world_; }
 
   // Building, as a reader walks the source: a block opens with its name at
   // at and its inside starting at inside, pairs come, and it closes with its
@@ -44,8 +46,9 @@ class BlockTree {
 
   // Edits, which keep the document in step.
   // A new empty block inside parent, after its last child; null when the
-  // name cannot be written or would stand for a second world or outputs
-  // block. A block named "entity" is a new entity of the document.
+  // name cannot be written, is "world", is "connections" outside an entity
+  // or for one that has its outputs block, or parent is an outputs block. A
+  // block named "entity" is a new entity of the document.
   MapBlock* AddChild(MapBlock& parent, std::string_view name);
   // Removes child i of parent with everything inside it, entities too.
   void RemoveChild(MapBlock& parent, std::size_t i);

@@ -42,6 +42,20 @@ class Writer {
   // A new block that the block pass writes: others are the world's, an
   // entity's outputs, and entities the entity pass writes.
   static bool WrittenByBlocks(const MapBlock& block);
+  // The entity's outputs block in the tree, when it is a new one.
+  static const MapBlock* NewOutputsBlock(const MapEntity& entity) {
+    if (entity.block == nullptr) return nullptr;
+    for (const MapBlock* child : entity.block->Children()) {
+      if (child->Role() == BlockRole::kOutputs && !child->layout.read) return child;
+    }
+    return nullptr;
+  }
+  // The tree's world block, when it is a new one.
+  const MapBlock* NewWorldBlock() const {
+    const BlockTree* tree = document_.Blocks();
+    const MapBlock* world = tree != nullptr ? tree->World() : nullptr;
+    return world != nullptr && !world->layout.read ? world : nullptr;
+  }
   // Pairs: those read from the source and edited are rewritten in place, the
   // new ones come back as lines at depth.
   std::string Pairs(const KeyValueList& pairs, int depth);
@@ -153,7 +167,11 @@ void Writer::Entity(const MapEntity& entity) {
   std::string pairs = Pairs(entity.Keys(), layout.depth + 1);
   std::string connections = Connections(entity, layout.depth + 2);
   if ((!connections.empty() || layout.outputsBlockAdded) && !layout.hasConnections) {
-    pairs += ConnectionsBlock(layout.depth + 1, connections);
+    if (const MapBlock* outputs = NewOutputsBlock(entity)) {
+      NewBlock(*outputs, layout.depth + 1, pairs);
+    } else {
+      pairs += ConnectionsBlock(layout.depth + 1, connections);
+    }
     connections.clear();
   }
   if (!pairs.empty()) Insert(layout.pairsEnd, std::move(pairs));
@@ -275,6 +293,10 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
   if (!worldPairs.empty() || (document_.layout.worldBlockAdded && !document_.layout.hasWorld)) {
     if (document_.layout.hasWorld) {
       Insert(document_.layout.worldPairsEnd, std::move(worldPairs));
+    } else if (const MapBlock* world = NewWorldBlock()) {
+      std::string block;
+      NewBlock(*world, 0, block);
+      Insert(document_.layout.entitiesEnd, std::move(block));
     } else {
       Insert(document_.layout.entitiesEnd, "world" + eol_ + "{" + eol_ + worldPairs + "}" + eol_);
     }

@@ -28,18 +28,29 @@ std::vector<std::string> ExpectedRegistration() {
                 "GetMetaTable VMFEntity 2004", "SetMemberObject VMFEntity.__index VMFEntity"});
   for (const char* name : {"Key", "KeyCount", "Connection", "ConnectionCount", "Class", "ID",
                            "AddKey", "AddConnection", "FindKey", "ConnectionParts", "SetKey",
-                           "RemoveKey", "RemoveConnection", "__gc", "SetConnection"}) {
+                           "RemoveKey", "RemoveConnection", "__gc", "SetConnection", "Block"}) {
     calls.push_back(std::string("SetMemberFunction VMFEntity.") + name);
   }
   calls.insert(calls.end(), {"UnReference VMFEntity", "GetMetaTable VMF 2003",
                              "SetMemberFunction VMF.__gc", "SetMemberObject VMF.__index VMF"});
-  for (const char* name :
-       {"Parse", "CreateEntity", "Rename", "Entity", "EntityCount", "WorldKey", "FindWorldKey",
-        "WorldKeyCount", "FindByClass", "FindByName", "FindByID", "FindNextByName",
-        "FindNextByClass", "Text", "SetWorldKey", "RemoveEntity", "Load", "Save"}) {
+  for (const char* name : {"Parse",           "CreateEntity",  "Rename",
+                           "Entity",          "EntityCount",   "WorldKey",
+                           "FindWorldKey",    "WorldKeyCount", "FindByClass",
+                           "FindByName",      "FindByID",      "FindNextByName",
+                           "FindNextByClass", "Text",          "SetWorldKey",
+                           "RemoveEntity",    "Load",          "Save",
+                           "BlockCount",      "Block",         "FindBlock"}) {
     calls.push_back(std::string("SetMemberFunction VMF.") + name);
   }
-  calls.push_back("UnReference VMF");
+  calls.insert(calls.end(),
+               {"UnReference VMF", "GetMetaTable VMFBlock 2005", "SetMemberFunction VMFBlock.__gc",
+                "SetMemberObject VMFBlock.__index VMFBlock"});
+  for (const char* name :
+       {"Name", "Line", "KeyCount", "Key", "FindKey", "KeyLine", "AddKey", "SetKey", "RemoveKey",
+        "SetValue", "BlockCount", "Block", "FindBlock", "AddBlock", "RemoveBlock"}) {
+    calls.push_back(std::string("SetMemberFunction VMFBlock.") + name);
+  }
+  calls.push_back("UnReference VMFBlock");
   return calls;
 }
 
@@ -64,7 +75,7 @@ TEST(Registration, MembersAreFunctionsAndOtherMembersStay) {
   }
   EXPECT_EQ(library.members["Version"].text, "keep");
   // "__index" of each metatable is the metatable itself.
-  for (const char* meta : {"TokenReader", "VMF", "VMFEntity"}) {
+  for (const char* meta : {"TokenReader", "VMF", "VMFEntity", "VMFBlock"}) {
     EXPECT_EQ(host.MetaTable(meta)->members["__index"].table, host.MetaTable(meta));
   }
   // An entity handle's finalizer tells the registry that one value holding

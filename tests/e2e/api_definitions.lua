@@ -30,6 +30,7 @@ local metas = {
   VMF = getmetatable(Mapwright.VMF()),
   VMFEntity = getmetatable(Mapwright.VMF():CreateEntity("x", 1)),
   TokenReader = getmetatable(Mapwright.TokenReader("")),
+  VMFBlock = getmetatable(Mapwright.VMF():CreateEntity("x", 1):Block()),
 }
 for owner, meta in pairs(metas) do
   for name, value in pairs(meta) do

@@ -8,6 +8,7 @@ local sample = require("sample_maps").relay
 local documentMeta = getmetatable(Mapwright.VMF())
 local entityMeta = getmetatable(Mapwright.VMF():CreateEntity("x", 1))
 local readerMeta = getmetatable(Mapwright.TokenReader(""))
+local blockMeta = getmetatable(Mapwright.VMF():CreateEntity("x", 1):Block())
 
 -- Fresh live objects of each kind, and dead ones.
 local function fixture()
@@ -16,6 +17,7 @@ local function fixture()
   objects.document = Mapwright.VMF()
   objects.document:Parse(sample)
   objects.entity = objects.document:Entity(0)
+  objects.block = objects.entity:Block()
   objects.collectedReader = Mapwright.TokenReader("x")
   readerMeta.__gc(objects.collectedReader)
   objects.collectedDocument = Mapwright.VMF()
@@ -23,6 +25,7 @@ local function fixture()
   local reparsed = Mapwright.VMF()
   reparsed:Parse(sample)
   objects.staleEntity = reparsed:Entity(0)
+  objects.staleBlock = reparsed:Block(0)
   reparsed:Parse(sample)
   return objects
 end
@@ -33,15 +36,16 @@ local function wrongFirstArguments(objects, except)
     { "function", print }, { "file", io.stdout }, { "boolean", true },
     { "collected reader", objects.collectedReader },
     { "collected document", objects.collectedDocument },
-    { "stale entity", objects.staleEntity },
+    { "stale entity", objects.staleEntity }, { "stale block", objects.staleBlock },
   }
-  for _, kind in ipairs({ "reader", "document", "entity" }) do
+  for _, kind in ipairs({ "reader", "document", "entity", "block" }) do
     if kind ~= except then wrongs[#wrongs + 1] = { kind, objects[kind] } end
   end
   return wrongs
 end
 
-local metas = { document = documentMeta, entity = entityMeta, reader = readerMeta }
+local metas = { document = documentMeta, entity = entityMeta, reader = readerMeta,
+                block = blockMeta }
 
 -- Every function each metatable holds, as registered: a new method is
 -- attacked without being named here.
@@ -54,7 +58,7 @@ for kind, meta in pairs(metas) do
   table.sort(names)
   methods[kind] = names
 end
-check.eq(#methods.document >= 12 and #methods.entity >= 9 and #methods.reader >= 2, true,
+check.eq(#methods.document >= 12 and #methods.entity >= 9 and #methods.reader >= 2 and #methods.block >= 15, true,
          "the registered methods are found")
 
 -- 1. Methods on anything that is not a live object of their kind.
@@ -80,7 +84,7 @@ for kind, names in pairs(methods) do
       for i = 1, 12 do
         for j = 1, 12, 3 do
           local objects = fixture()
-          local extra = { objects.reader, objects.document, objects.entity }
+          local extra = { objects.reader, objects.document, objects.entity, objects.block }
           local second = odd[i]
           local third = j <= #odd and odd[j] or extra[1]
           local ok, results = pcall(function()
@@ -89,7 +93,7 @@ for kind, names in pairs(methods) do
           check.eq(ok, true, kind .. ":" .. name .. " with odd arguments raised")
           check.eq(results.n <= 6, true, kind .. ":" .. name .. " result count")
           local ok2, results2 = pcall(function()
-            return check.pack(metas[kind][name](objects[kind], extra[i % 3 + 1], extra[j % 3 + 1]))
+            return check.pack(metas[kind][name](objects[kind], extra[i % 4 + 1], extra[j % 4 + 1]))
           end)
           check.eq(ok2, true, kind .. ":" .. name .. " with objects as arguments raised")
           check.eq(results2.n <= 6, true, kind .. ":" .. name .. " result count with objects")
@@ -135,14 +139,21 @@ local signatures = {
     WorldKeyCount = {}, FindByClass = { "text" }, FindByName = { "text" }, FindByID = { "int" },
     FindNextByName = { "text", "int" }, FindNextByClass = { "text", "int" }, Text = {},
     SetWorldKey = { "text", "text" }, RemoveEntity = { "entity" }, __gc = {},
-    Load = { "text" }, Save = { "text" },
+    Load = { "text" }, Save = { "text" }, BlockCount = {}, Block = { "int" },
+    FindBlock = { "text", "int" },
   },
   entity = {
     Key = { "int" }, KeyCount = {}, Connection = { "int" }, ConnectionCount = {}, Class = {},
     ID = {}, AddKey = { "text", "text" }, AddConnection = { "text", "text" },
     FindKey = { "text" }, ConnectionParts = { "int" }, SetKey = { "text", "text" },
     RemoveKey = { "text" }, RemoveConnection = { "int" }, __gc = {},
-    SetConnection = { "int", "text", "text" },
+    SetConnection = { "int", "text", "text" }, Block = {},
+  },
+  block = {
+    Name = {}, Line = {}, KeyCount = {}, Key = { "int" }, FindKey = { "text" },
+    KeyLine = { "int" }, AddKey = { "text", "text" }, SetKey = { "text", "text" },
+    RemoveKey = { "text" }, SetValue = { "int", "text" }, BlockCount = {}, Block = { "int" },
+    FindBlock = { "text", "int" }, AddBlock = { "text" }, RemoveBlock = { "int" }, __gc = {},
   },
   reader = { ReadToken = {}, __gc = {} },
 }

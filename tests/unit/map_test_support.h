@@ -3,7 +3,11 @@
 #ifndef MAPWRIGHT_TESTS_MAP_TEST_SUPPORT_H
 #define MAPWRIGHT_TESTS_MAP_TEST_SUPPORT_H
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -67,6 +71,28 @@ entity
 	}
 }
 )";
+
+// The maps in a folder, in name order; none when it is absent.
+inline std::vector<std::filesystem::path> MapsIn(const char* folder) {
+  std::vector<std::filesystem::path> maps;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    if (entry.path().extension() == ".vmf") maps.push_back(entry.path());
+  }
+  std::sort(maps.begin(), maps.end());
+  return maps;
+}
+
+inline std::vector<std::filesystem::path> CorpusMaps() {
+  return MapsIn(MAPWRIGHT_CORPUS_DIR);
+}
+
+inline std::string Read(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
 
 }  // namespace mapwright::testing
 

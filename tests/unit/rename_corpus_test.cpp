@@ -77,27 +77,6 @@ Texts Model(const MapDocument& before, const std::string& suffix) {
   return texts;
 }
 
-std::vector<fs::path> MapsIn(const char* folder) {
-  std::vector<fs::path> maps;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
-    if (entry.path().extension() == ".vmf") maps.push_back(entry.path());
-  }
-  std::sort(maps.begin(), maps.end());
-  return maps;
-}
-
-std::vector<fs::path> CorpusMaps() {
-  return MapsIn(MAPWRIGHT_CORPUS_DIR);
-}
-
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 TEST(RenameCorpus, EveryRenamedTextIsWhatThePlainModelSays) {
   std::vector<fs::path> maps = CorpusMaps();
   if (maps.empty()) GTEST_SKIP() << "no maps in " << MAPWRIGHT_CORPUS_DIR << ": corpus absent";
