@@ -1,9 +1,9 @@
 // Decodes the input into a sequence of script calls and runs them through the
 // recording fake host: documents and readers made, parsed, renamed, queried by
-// index, name, class and id, extended, collected; handles that went stale and
-// objects of the wrong kind passed anywhere; parse-failure callbacks, from
-// every kind of report, that re-enter the module. Afterwards every object is collected: the
-// registry of live objects must be back where it started and every handle given back.
+// index, name, class and id, extended, their blocks walked and edited, collected; handles that went
+// stale and objects of the wrong kind passed anywhere; parse-failure callbacks, from every kind of
+// report, that re-enter the module. Afterwards every object is collected: the registry of live
+// objects must be back where it started and every handle given back.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -64,9 +64,10 @@ class Input {
                                           "\"door,Open",
                                           "= ",
                                           "{\n",
-                                          "hidden\n{\n"};
+                                          "hidden\n{\n",
+                                          "side\n{\n"};
     std::string text;
-    for (int count = Byte() % 24; count > 0; --count) text += kPieces[Byte() % 20];
+    for (int count = Byte() % 24; count > 0; --count) text += kPieces[Byte() % 21];
     return text;
   }
 
@@ -139,7 +140,7 @@ class Session {
   }
 
   void Step(int depth) {
-    switch (input_.Byte() % 11) {
+    switch (input_.Byte() % 12) {
       case 0:
         Keep(host_.Invoke(host_.Member("Mapwright", "VMF")));
         break;
@@ -163,6 +164,9 @@ class Session {
         break;
       case 5:
         Keep(host_.Invoke(AnyMethod("VMFEntity"), {Pick(), Arg(), Arg()}));
+        break;
+      case 11:
+        Keep(host_.Invoke(AnyMethod("VMFBlock"), {Pick(), Arg(), Arg()}));
         break;
       case 6:
         host_.Invoke(host_.Method("TokenReader", "ReadToken"), {Pick()});
