@@ -1,0 +1,50 @@
+-- Times the block tree on one map, inside Lua (os.clock, CPU time of the
+-- process), best of RUNS each: Load (the parse), a visit of every side of
+-- every solid reading its material (the tree built on the way, as a script's
+-- first visit builds it), a swap of one material on every side followed by
+-- Text(), and the host making a new string of the map's size (the floor
+-- under any Text() after an edit). Each run loads the map afresh, so every
+-- visit pays for building the tree.
+-- Usage: mapwright-lua --root DIR bench/blocks_bench.lua MAP [RUNS]
+-- Prints: load visit swap floor seconds, then the sides visited.
+local path = assert(arg[1], "usage: blocks_bench.lua MAP [RUNS]")
+local runs = tonumber(arg[2]) or 5
+local best = dofile("bench/timing.lua")(runs)
+
+local vmf = Mapwright.VMF()
+local load = best(nil, function() assert(vmf:Load(path)) end)
+
+local sides = 0
+local function visit(block, swap)
+  for i = 0, block:BlockCount() - 1 do
+    local child = block:Block(i)
+    if child:Name() == "side" then
+      local _, material = child:FindKey("material")
+      if material then
+        sides = sides + 1
+        if swap then child:SetKey("material", "DEV/SWAPPED") end
+      end
+    else
+      visit(child, swap)
+    end
+  end
+end
+local function visitAll(swap)
+  sides = 0
+  for i = 0, vmf:BlockCount() - 1 do visit(vmf:Block(i), swap) end
+end
+
+local fresh = function() assert(vmf:Load(path)) end
+local visitTime = best(fresh, function() visitAll(false) end)
+local written
+local swapTime = best(fresh, function()
+  visitAll(true)
+  written = vmf:Text()
+end)
+local size = #written
+written = nil
+local floorTime = best(function()
+  written = nil
+  collectgarbage("collect")
+end, function() written = string.rep("x", size) end)
+print(string.format("%.6f %.6f %.6f %.6f %d", load, visitTime, swapTime, floorTime, sides))
