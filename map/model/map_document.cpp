@@ -16,8 +16,19 @@ MapEntity& MapDocument::AddEntity() {
 
 std::vector<const MapEntity*> MapDocument::RemoveEntity(const MapEntity& entity) {
   std::vector<const MapEntity*> removed;
-  auto found = std::find(order_.begin(), order_.end(), &entity);
-  if (found == order_.end()) return removed;
+  // Searched from both ends at once, as scripts remove from either.
+  auto found = order_.end();
+  for (std::size_t front = 0, back = order_.size(); front < back; ++front) {
+    if (order_[front] == &entity) {
+      found = order_.begin() + static_cast<std::ptrdiff_t>(front);
+      break;
+    }
+    if (order_[--back] == &entity) {
+      found = order_.begin() + static_cast<std::ptrdiff_t>(back);
+      break;
+    }
+  }
+  if (found == order_.end() || !entity.Live()) return removed;
   const EntityLayout& outer = entity.layout;
   auto inside = [&outer, &entity](const MapEntity* other) {
     return other == &entity ||
@@ -44,10 +55,12 @@ std::vector<const MapEntity*> MapDocument::RemoveEntity(const MapEntity& entity)
 void MapDocument::AddWorldKey(std::string_view key, std::string_view value,
                               const SourcePlace& place) {
   worldKeys_.push_back({texts_.Intern(key), texts_.Store(value), place});
+  worldIndex_.reset();
 }
 
 bool MapDocument::SetWorldKey(std::string_view key, std::string_view value) {
-  bool stored = SetPairs(worldKeys_, texts_, key, value, [](std::string_view, const char*) {});
+  bool stored =
+      SetPairs(worldKeys_, worldIndex_, texts_, key, value, [](std::string_view, const char*) {});
   if (stored) edits_.Bump();
   return stored;
 }
@@ -55,6 +68,7 @@ bool MapDocument::SetWorldKey(std::string_view key, std::string_view value) {
 bool MapDocument::AddNewWorldKey(std::string_view key, std::string_view value) {
   if (!FitsInQuotes(key) || !FitsInQuotes(value)) return false;
   worldKeys_.push_back({texts_.Intern(key), texts_.Store(value)});
+  if (worldIndex_ != nullptr) worldIndex_->Add(key, worldKeys_.size() - 1);
   edits_.Bump();
   return true;
 }
@@ -70,6 +84,7 @@ void MapDocument::RemoveWorldKey(std::string_view key) {
   }
   if (kept == worldKeys_.size()) return;
   worldKeys_.resize(kept);
+  worldIndex_.reset();
   edits_.Bump();
 }
 
@@ -84,6 +99,7 @@ bool MapDocument::SetWorldValue(std::size_t i, std::string_view value) {
 // The block's text goes as a whole; what stood in it needs no cut of its own.
 void MapDocument::RemoveWorld() {
   worldKeys_.clear();
+  worldIndex_.reset();
   layout.hasWorld = false;
   layout.worldBlockAdded = false;
   edits_.Bump();
@@ -158,6 +174,7 @@ void MapDocument::Clear() {
   order_.shrink_to_fit();
   worldKeys_.clear();
   worldKeys_.shrink_to_fit();
+  worldIndex_.reset();
   texts_.Clear();
   lists_.Reset();
   source_.reset();

@@ -162,8 +162,11 @@ class MapDocument {
   std::vector<SourcePlace> worldCuts_;
   std::shared_ptr<const TextBuffer> source_;
   std::deque<MapEntity> entities_;
-  std::vector<MapEntity*> order_;
+  // Removing from either end moves nothing: scripts remove front to back
+  // or back to front.
+  std::deque<MapEntity*> order_;
   KeyValueList worldKeys_;
+  std::unique_ptr<PairIndex> worldIndex_;
   std::uint64_t generation_ = 0;
   EditCount edits_;
 };

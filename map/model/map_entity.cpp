@@ -80,13 +80,21 @@ bool MapEntity::Create(std::string_view classname, std::int32_t id) {
 bool MapEntity::AddKey(std::string_view key, std::string_view value) {
   if (!FitsInQuotes(key) || !FitsInQuotes(value)) return false;
   keys_.push_back({texts_->Intern(key), texts_->Store(value)});
+  if (keyIndex_ != nullptr) keyIndex_->Add(key, keys_.size() - 1);
   edits_->Bump();
   return true;
 }
 
 void MapEntity::AddReadKeys(std::span<const KeyValue> pairs) {
+  keyIndex_.reset();
   keys_.insert(keys_.end(), pairs.begin(), pairs.end());  // exactly as many, when the first
   for (const KeyValue& pair : pairs) FieldFollows(pair.key, pair.value);
+}
+
+std::unique_ptr<PairIndex> IndexOf(const KeyValueList& pairs) {
+  auto index = std::make_unique<PairIndex>();
+  for (std::size_t i = 0; i < pairs.size(); ++i) index->Add(pairs[i].key, i);
+  return index;
 }
 
 const KeyValue* FindPair(const KeyValueList& pairs, std::string_view key) {
@@ -110,7 +118,7 @@ void MapEntity::FieldFollows(std::string_view key, const char* value) {
 
 bool MapEntity::SetKey(std::string_view key, std::string_view value) {
   bool stored =
-      SetPairs(keys_, *texts_, key, value,
+      SetPairs(keys_, keyIndex_, *texts_, key, value,
                [this](std::string_view pairKey, const char* text) { FieldFollows(pairKey, text); });
   if (stored) edits_->Bump();
   return stored;
@@ -128,6 +136,7 @@ void MapEntity::RemoveKey(std::string_view key) {
   }
   if (kept == keys_.size()) return;
   keys_.resize(kept);
+  keyIndex_.reset();  // the pairs moved
   edits_->Bump();
 }
 
@@ -189,7 +198,7 @@ bool MapEntity::SetConnection(std::size_t i, std::string_view output,
   if (!FitsInQuotes(output) || !FitsInQuotes(parts.target) || !FitsInQuotes(parts.parameters)) {
     return false;
   }
-  Connection& connection = connections_[i];
+  Connection& connection = ConnectionAt(i);
   const std::string parameters =
       WithSeparator(parts.parameters, parts.separator, connection.separator);
   if (output != connection.output) {
@@ -204,20 +213,34 @@ bool MapEntity::SetConnection(std::size_t i, std::string_view output,
 }
 
 void MapEntity::ReplaceTarget(std::size_t i, const char* text) {
-  connections_[i].target = text;
-  connections_[i].place.edited = true;
+  ConnectionAt(i).target = text;
+  ConnectionAt(i).place.edited = true;
   edits_->Bump();
 }
 
 void MapEntity::ReplaceParameters(std::size_t i, const char* text) {
-  connections_[i].parameters = text;
-  connections_[i].place.edited = true;
+  ConnectionAt(i).parameters = text;
+  ConnectionAt(i).place.edited = true;
   edits_->Bump();
 }
 
 void MapEntity::RemoveConnection(std::size_t i) {
-  if (connections_[i].place.read) cuts_.push_back(connections_[i].place);
-  connections_.erase(connections_.begin() + static_cast<std::ptrdiff_t>(i));
+  if (ConnectionAt(i).place.read) cuts_.push_back(ConnectionAt(i).place);
+  // The shorter side moves up: the ones before i, or the ones after it.
+  auto first = connections_.begin() + static_cast<std::ptrdiff_t>(removedFirst_);
+  auto at = first + static_cast<std::ptrdiff_t>(i);
+  if (i < ConnectionCount() / 2) {
+    std::move_backward(first, at, at + 1);
+    ++removedFirst_;
+  } else {
+    connections_.erase(at);
+  }
+  // The room of the removed ones is taken back once they outnumber the rest.
+  if (removedFirst_ > 16 && removedFirst_ > ConnectionCount()) {
+    connections_.erase(connections_.begin(),
+                       connections_.begin() + static_cast<std::ptrdiff_t>(removedFirst_));
+    removedFirst_ = 0;
+  }
   edits_->Bump();
 }
 

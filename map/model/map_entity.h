@@ -6,12 +6,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
 
 #include "map/model/name_table.h"
+#include "map/model/pair_index.h"
 #include "map/model/record_arena.h"
 #include "map/model/text_pool.h"
 
@@ -104,24 +106,37 @@ inline bool FitsInQuotes(std::string_view text) {
 
 // The first pair with exactly that key, or null.
 const KeyValue* FindPair(const KeyValueList& pairs, std::string_view key);
+// An index of the pairs by key.
+std::unique_ptr<PairIndex> IndexOf(const KeyValueList& pairs);
 // Gives every pair whose key is the same but for ASCII case the value, or
 // appends the pair when there is none; calls changed(key) for each pair's
-// key. False, changing nothing, when the texts cannot be written.
+// key. False, changing nothing, when the texts cannot be written. A long
+// list is searched through its index, made on first need.
 template <typename Changed>
-[[nodiscard]] bool SetPairs(KeyValueList& pairs, TextPool& texts, std::string_view key,
-                            std::string_view value, Changed changed) {
+[[nodiscard]] bool SetPairs(KeyValueList& pairs, std::unique_ptr<PairIndex>& index, TextPool& texts,
+                            std::string_view key, std::string_view value, Changed changed) {
   if (!FitsInQuotes(key) || !FitsInQuotes(value)) return false;
   const char* stored = texts.Store(value);
   bool found = false;
-  for (KeyValue& pair : pairs) {
-    if (!SameName(key, pair.key)) continue;  // keys are read as names are
+  auto give = [&](KeyValue& pair) {
     pair.value = stored;
     pair.place.edited = true;
     found = true;
     changed(pair.key, stored);
+  };
+  if (index == nullptr && pairs.size() >= PairIndex::kLongList) index = IndexOf(pairs);
+  std::vector<std::uint32_t>* positions = nullptr;
+  if (index != nullptr) {
+    positions = &index->Positions(key);
+    for (std::uint32_t position : *positions) give(pairs[position]);
+  } else {
+    for (KeyValue& pair : pairs) {
+      if (SameName(key, pair.key)) give(pair);  // keys are read as names are
+    }
   }
   if (!found) {
     pairs.push_back({texts.Intern(key), stored});
+    if (positions != nullptr) positions->push_back(PairIndex::Narrow(pairs.size() - 1));
     changed(pairs.back().key, stored);
   }
   return true;
@@ -195,8 +210,8 @@ class MapEntity {
   // A new connection, or one the parser read from the place given.
   [[nodiscard]] bool AddConnection(std::string_view output, const ConnectionParts& parts,
                                    const SourcePlace& place = {});
-  std::size_t ConnectionCount() const { return connections_.size(); }
-  const Connection& GetConnection(std::size_t i) const { return connections_[i]; }
+  std::size_t ConnectionCount() const { return connections_.size() - removedFirst_; }
+  const Connection& GetConnection(std::size_t i) const { return connections_[removedFirst_ + i]; }
   // Output i becomes the output with parts, where it stands, written with
   // its own separator (parts given with the other one are converted). False,
   // changing nothing, when a text cannot be written.
@@ -227,7 +242,13 @@ class MapEntity {
   std::int32_t id_ = 0;
   bool live_ = true;
   KeyValueList keys_;
+  std::unique_ptr<PairIndex> keyIndex_;  // of a long list, made on first need
+  Connection& ConnectionAt(std::size_t i) { return connections_[removedFirst_ + i]; }
+
+  // The connections; the first removedFirst_ of them are gone: removing from
+  // either end moves nothing.
   ArenaVector<Connection> connections_;
+  std::size_t removedFirst_ = 0;
   ArenaVector<SourcePlace> cuts_;
 };
 

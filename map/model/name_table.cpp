@@ -7,11 +7,6 @@ namespace {
 
 using Slot = std::uint64_t;
 
-inline unsigned char Fold(char c) {
-  auto byte = static_cast<unsigned char>(c);
-  return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
-}
-
 inline std::uint64_t Mix(std::uint64_t x) {
   return MixBits(x);
 }
@@ -40,7 +35,7 @@ bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   if (a == b) return true;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) return false;
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
   }
   return true;
 }
@@ -49,8 +44,8 @@ NameTable::NameTable(std::size_t expectedNames)
     : seed_(NewSeed(this)), slots_(CapacityFor(expectedNames), 0), mask_(slots_.size() - 1) {}
 
 std::size_t NameTable::PrefixOf(const char* text) {
-  unsigned first = Fold(text[0]);
-  unsigned second = first == 0 ? 0u : Fold(text[1]);
+  unsigned first = FoldCase(text[0]);
+  unsigned second = first == 0 ? 0u : FoldCase(text[1]);
   return (first << 8) | second;
 }
 
@@ -59,14 +54,14 @@ std::size_t NameTable::PrefixOf(const char* text) {
 std::uint32_t NameTable::Hash(const char* text, std::size_t& length) const {
   std::uint64_t hash = seed_;
   const char* p = text;
-  for (; *p != '\0'; ++p) hash = (hash ^ Fold(*p)) * 0x100000001b3ull;
+  for (; *p != '\0'; ++p) hash = (hash ^ FoldCase(*p)) * 0x100000001b3ull;
   length = static_cast<std::size_t>(p - text);
   return static_cast<std::uint32_t>(Mix(hash ^ length));
 }
 
 std::uint32_t NameTable::Hash(std::string_view text) const {
   std::uint64_t hash = seed_;
-  for (char c : text) hash = (hash ^ Fold(c)) * 0x100000001b3ull;
+  for (char c : text) hash = (hash ^ FoldCase(c)) * 0x100000001b3ull;
   return static_cast<std::uint32_t>(Mix(hash ^ text.size()));
 }
 
@@ -96,8 +91,8 @@ const NameTable::Entry* NameTable::Find(const char* text) const {
 
 const NameTable::Entry* NameTable::Find(std::string_view text) const {
   if (text.empty()) return nullptr;
-  unsigned first = Fold(text[0]);
-  unsigned second = text.size() > 1 ? Fold(text[1]) : 0u;
+  unsigned first = FoldCase(text[0]);
+  unsigned second = text.size() > 1 ? FoldCase(text[1]) : 0u;
   if (!prefixes_[(first << 8) | second]) return nullptr;
   return Probe(Hash(text), text);
 }

@@ -55,6 +55,11 @@ class NameTable {
 
 // Equal as the engine compares names: ASCII letters folded.
 bool SameName(std::string_view a, std::string_view b);
+// A byte as SameName compares it: ASCII capitals as small letters.
+inline unsigned char FoldCase(char c) {
+  auto byte = static_cast<unsigned char>(c);
+  return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+}
 
 }  // namespace mapwright
 

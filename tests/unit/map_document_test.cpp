@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "map_test_support.h"
@@ -97,6 +98,48 @@ TEST(ConnectionValue, SplitsAtFirstEscapeElseFirstComma) {
   EXPECT_EQ(parts->parameters, "");
   EXPECT_FALSE(SplitConnectionValue("door1"));
   EXPECT_FALSE(SplitConnectionValue(""));
+}
+
+}  // namespace
+}  // namespace mapwright::testing
+
+namespace mapwright::testing {
+namespace {
+
+// Long lists find their pairs through an index: every mix of adding, setting
+// and removing keys (case aside) leaves the pairs a plain list model holds.
+TEST(MapDocument, LongListsSetKeysAsShortOnesDo) {
+  for (unsigned seed = 0; seed < 40; ++seed) {
+    std::mt19937 random(seed);
+    MapDocument document;
+    MapEntity& entity = document.AddEntity();
+    Pairs model;
+    const int keys = seed % 2 == 0 ? 8 : 90;
+    for (int step = 0; step < 400; ++step) {
+      std::string key = "k" + std::to_string(random() % keys);
+      if (random() % 2 == 0) key[0] = 'K';
+      const std::string value = std::to_string(step);
+      switch (random() % 6) {
+        case 0:
+          ASSERT_TRUE(entity.AddKey(key, value));
+          model.emplace_back(key, value);
+          break;
+        case 1:
+          entity.RemoveKey(key);
+          std::erase_if(model, [&](const auto& pair) { return SameName(pair.first, key); });
+          break;
+        default: {
+          ASSERT_TRUE(entity.SetKey(key, value));
+          bool found = false;
+          for (auto& pair : model) {
+            if (SameName(pair.first, key)) pair.second = value, found = true;
+          }
+          if (!found) model.emplace_back(key, value);
+        }
+      }
+      ASSERT_EQ(KeysOf(entity), model) << "seed " << seed << " step " << step;
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,55 @@
+-- Edits stay linear: each edit job is timed at a count and at half of it, in
+-- Lua (os.clock, CPU time of the process), best of RUNS; the ratio of the two
+-- is about 2 for linear work and 4 for quadratic. The maps are made here.
+-- Usage: mapwright-lua bench/edits_bench.lua [RUNS]
+-- Prints one line per job: name, count, seconds at count, seconds at half.
+local runs = tonumber(arg[1]) or 3
+local best = dofile("bench/timing.lua")(runs)
+
+local function entitiesMap(n)
+  local parts = {}
+  for i = 1, n do
+    parts[i] = 'entity\n{\n\t"id" "' .. i .. '"\n\t"classname" "info_target"\n\t"targetname" "t' ..
+               i .. '"\n}\n'
+  end
+  return table.concat(parts)
+end
+
+local function outputsMap(n)
+  local parts = { 'entity\n{\n\t"id" "1"\n\t"classname" "logic_relay"\n\tconnections\n\t{\n' }
+  for i = 1, n do parts[#parts + 1] = '\t\t"OnTrigger" "t' .. i .. ',Trigger,,0,-1"\n' end
+  parts[#parts + 1] = "\t}\n}\n"
+  return table.concat(parts)
+end
+
+local jobs = {
+  { "remove every entity front to back", 160000, entitiesMap, function(vmf)
+    for _ = 1, vmf:EntityCount() do vmf:RemoveEntity(vmf:Entity(0)) end
+  end },
+  { "remove every entity back to front", 160000, entitiesMap, function(vmf)
+    for i = vmf:EntityCount() - 1, 0, -1 do vmf:RemoveEntity(vmf:Entity(i)) end
+  end },
+  { "remove every output one by one", 100000, outputsMap, function(vmf)
+    local e = vmf:Entity(0)
+    for _ = 1, e:ConnectionCount() do e:RemoveConnection(0) end
+  end },
+  { "set distinct keys on one entity", 40000, function() return outputsMap(0) end,
+    function(vmf, n)
+      local e = vmf:Entity(0)
+      for i = 1, n do e:SetKey("key" .. i, "v") end
+    end },
+  { "set distinct world keys", 20000, function() return "world\n{\n}\n" end, function(vmf, n)
+    for i = 1, n do vmf:SetWorldKey("key" .. i, "v") end
+  end },
+}
+
+for _, job in ipairs(jobs) do
+  local name, count, make, edit = job[1], job[2], job[3], job[4]
+  local times = {}
+  for k, n in ipairs({ count, math.floor(count / 2) }) do
+    local text = make(n)
+    local vmf = Mapwright.VMF()
+    times[k] = best(function() vmf:Parse(text) end, function() edit(vmf, n) end)
+  end
+  print(string.format("%s\t%d\t%.6f\t%.6f", name, count, times[1], times[2]))
+end
