@@ -14,20 +14,22 @@ local best = dofile("bench/timing.lua")(runs)
 local vmf = Mapwright.VMF()
 local load = best(nil, function() assert(vmf:Load(path)) end)
 
+-- A solid's sides are found by name; any other block is walked into.
 local sides = 0
 local function visit(block, swap)
-  for i = 0, block:BlockCount() - 1 do
-    local child = block:Block(i)
-    if child:Name() == "side" then
-      local _, material = child:FindKey("material")
+  if block:Name() == "solid" then
+    local side, j = block:FindBlock("side", 0)
+    while side do
+      local _, material = side:FindKey("material")
       if material then
         sides = sides + 1
-        if swap then child:SetKey("material", "DEV/SWAPPED") end
+        if swap then side:SetKey("material", "DEV/SWAPPED") end
       end
-    else
-      visit(child, swap)
+      side, j = block:FindBlock("side", j + 1)
     end
+    return
   end
+  for i = 0, block:BlockCount() - 1 do visit(block:Block(i), swap) end
 end
 local function visitAll(swap)
   sides = 0

@@ -25,6 +25,11 @@ std::optional<std::int32_t> IdIn(std::int64_t argument) {
 // decimals with an exponent, hexadecimal) and more (infinities and NaN, which
 // are no whole number); whatever it leaves but blanks makes the text none.
 std::optional<std::int64_t> WholeNumber(const char* text) {
+  // Most arguments are small indices as the host writes them: plain digits.
+  std::int64_t small = 0;
+  const char* digit = text;
+  while (*digit >= '0' && *digit <= '9' && digit - text < 9) small = small * 10 + (*digit++ - '0');
+  if (*digit == '\0' && digit != text) return small;
   char* end = nullptr;
   const double value = std::strtod(text, &end);
   if (end == text) return std::nullopt;

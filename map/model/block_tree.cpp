@@ -24,7 +24,8 @@ std::pair<std::uint32_t, std::uint8_t> OrderOf(const MapBlock& block) {
 
 }  // namespace
 
-BlockTree::BlockTree(MapDocument& document) : document_(&document) {
+BlockTree::BlockTree(MapDocument& document, RecordArena& lists)
+    : document_(&document), lists_(lists), nodes_(ArenaAllocator<MapBlock>(&lists)), scratch_(1) {
   MapBlock& top = Make(BlockRole::kTop, "", nullptr);
   const auto size = static_cast<std::uint32_t>(document.Source().size());
   top.layout.read = true;
@@ -45,8 +46,9 @@ void BlockTree::Open(std::string_view name, std::uint32_t at, std::uint32_t insi
   block.layout.at = at;
   block.layout.pairsEnd = inside;
   block.layout.end = block.layout.childrenEnd = Top().layout.end;
-  parent->children_.push_back(&block);
+  OpenLists().children.push_back(&block);
   open_.push_back(&block);
+  if (scratch_.size() < open_.size() + 1) scratch_.emplace_back();
   if (name == "entity") {
     // The reader made the document's entities in this same order.
     MapEntity* entity = document_->NextReadEntity(at);
@@ -71,7 +73,7 @@ void BlockTree::Open(std::string_view name, std::uint32_t at, std::uint32_t insi
 void BlockTree::Pair(std::string_view key, std::string_view value, const SourcePlace& place,
                      std::uint32_t lineAfter) {
   MapBlock& block = open_.empty() ? Top() : *open_.back();
-  if (block.role_ != BlockRole::kEntity) block.pairs_.push_back({key, value, place});
+  if (block.role_ != BlockRole::kEntity) OpenLists().pairs.push_back({key, value, place});
   block.layout.pairsEnd = lineAfter;
 }
 
@@ -80,18 +82,36 @@ void BlockTree::Close(std::uint32_t closeLine, std::uint32_t end) {
   MapBlock& block = *open_.back();
   block.layout.childrenEnd = closeLine;
   block.layout.end = end;
+  TakeLists(block);
   open_.pop_back();
 }
 
+// What a block read holds is gathered while it is open, and stored when it
+// closes in lists of the exact size.
+void BlockTree::TakeLists(MapBlock& block) {
+  Lists& lists = OpenLists();
+  if (block.role_ != BlockRole::kOutputs && block.role_ != BlockRole::kEntity) {
+    block.pairs_.assign(lists.pairs.begin(), lists.pairs.end());
+  }
+  block.children_.assign(lists.children.begin(), lists.children.end());
+  lists.pairs.clear();
+  lists.children.clear();
+}
+
 void BlockTree::Finish() {
-  open_.clear();
+  while (!open_.empty()) {  // blocks left open reach to the end of the text
+    TakeLists(*open_.back());
+    open_.pop_back();
+  }
+  TakeLists(Top());
+  scratch_.clear();
+  scratch_.shrink_to_fit();
   if (world_ != nullptr) {
     world_->role_ = BlockRole::kWorld;
-    world_->pairs_.clear();
+    world_->pairs_ = ArenaVector<BlockPair>(ArenaAllocator<BlockPair>(&lists_));
   }
   std::vector<MapEntity*> gone;
   for (MapBlock& block : nodes_) {
-    if (block.role_ == BlockRole::kOutputs) block.pairs_.clear();
     if (block.role_ == BlockRole::kEntity && !block.entity_->Live()) gone.push_back(block.entity_);
   }
   // Entities removed before the tree was asked for take their blocks away,

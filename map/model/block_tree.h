@@ -21,7 +21,9 @@ class MapDocument;
 
 class BlockTree {
  public:
-  explicit BlockTree(MapDocument& document);
+  // Its lists come from lists, which outlives it: the document's arena,
+  // whose memory a tree read after the next parse takes again.
+  BlockTree(MapDocument& document, RecordArena& lists);
   BlockTree(const BlockTree&) = delete;
   BlockTree& operator=(const BlockTree&) = delete;
 
@@ -71,6 +73,13 @@ class BlockTree {
 
  private:
   MapBlock& Make(BlockRole role, std::string_view name, MapBlock* parent);
+  // The pairs and children of a block being read, by depth.
+  struct Lists {
+    std::vector<BlockPair> pairs;
+    std::vector<MapBlock*> children;
+  };
+  Lists& OpenLists() { return scratch_[open_.size()]; }
+  void TakeLists(MapBlock& block);
   // Puts a new block among parent's children where the writer writes it.
   void Place(MapBlock& parent, MapBlock& child);
   void Detach(MapBlock& block);
@@ -78,9 +87,10 @@ class BlockTree {
   MapBlock& MakeOutputs(MapBlock& entityBlock);
 
   MapDocument* document_;
-  RecordArena lists_;
-  std::deque<MapBlock> nodes_;
+  RecordArena& lists_;
+  std::deque<MapBlock, ArenaAllocator<MapBlock>> nodes_;
   std::vector<MapBlock*> open_;
+  std::vector<Lists> scratch_;  // [0] for the top, [d] for the block open at depth d
   std::vector<MapBlock*> edited_;
   std::vector<const MapBlock*> removed_;
   MapBlock* world_ = nullptr;     // the block that holds the world pairs

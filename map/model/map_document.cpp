@@ -106,7 +106,7 @@ void MapDocument::RemoveWorld() {
 }
 
 BlockTree& MapDocument::StartBlocks() {
-  blocks_ = std::make_unique<BlockTree>(*this);
+  blocks_ = std::make_unique<BlockTree>(*this, lists_);
   readCursor_ = 0;
   return *blocks_;
 }
