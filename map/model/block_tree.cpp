@@ -284,6 +284,10 @@ void BlockTree::MarkEdited(MapBlock& block) {
   document_->NoteEdit();
 }
 
+TextPool& BlockTree::Texts() {
+  return document_->Texts();
+}
+
 const char* BlockTree::Store(std::string_view text) {
   return document_->Texts().Store(text);
 }

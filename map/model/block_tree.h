@@ -70,6 +70,7 @@ class BlockTree {
   void MarkEdited(MapBlock& block);
   void Refresh(MapBlock& block);
   const char* Store(std::string_view text);
+  TextPool& Texts();
 
  private:
   MapBlock& Make(BlockRole role, std::string_view name, MapBlock* parent);

@@ -113,7 +113,7 @@ bool MapBlock::AddKey(std::string_view key, std::string_view value) {
       break;
   }
   if (!Fits(key, value)) return false;
-  pairs_.push_back({tree_->Store(key), tree_->Store(value)});
+  pairs_.push_back({tree_->Texts().Intern(key), tree_->Texts().StoreEdited(value)});
   MarkEdited();
   return true;
 }
@@ -140,15 +140,16 @@ bool MapBlock::SetKey(std::string_view key, std::string_view value) {
       break;
   }
   if (!Fits(key, value)) return false;
-  const std::string_view stored = tree_->Store(value);
+  TextPool& texts = tree_->Texts();
   bool found = false;
   for (BlockPair& pair : pairs_) {
     if (!SameName(key, pair.key)) continue;
-    pair.value = stored;
+    texts.Release(pair.value.data());
+    pair.value = texts.StoreEdited(value);
     pair.place.edited = true;
     found = true;
   }
-  if (!found) pairs_.push_back({tree_->Store(key), stored});
+  if (!found) pairs_.push_back({texts.Intern(key), texts.StoreEdited(value)});
   MarkEdited();
   return true;
 }
@@ -171,9 +172,10 @@ void MapBlock::RemoveKey(std::string_view key) {
   for (const BlockPair& pair : pairs_) {
     if (!SameName(key, pair.key)) {
       pairs_[kept++] = pair;
-    } else if (pair.place.read) {
-      cuts_.push_back(pair.place);
+      continue;
     }
+    if (pair.place.read) cuts_.push_back(pair.place);
+    tree_->Texts().Release(pair.value.data());
   }
   if (kept == pairs_.size()) return;
   pairs_.resize(kept);
@@ -194,7 +196,8 @@ bool MapBlock::SetValue(std::size_t i, std::string_view value) {
       break;
   }
   if (!FitsInQuotes(value)) return false;
-  pairs_[i].value = tree_->Store(value);
+  tree_->Texts().Release(pairs_[i].value.data());
+  pairs_[i].value = tree_->Texts().StoreEdited(value);
   pairs_[i].place.edited = true;
   MarkEdited();
   return true;

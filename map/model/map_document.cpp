@@ -1,13 +1,26 @@
 #include "map/model/map_document.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "map/model/name_table.h"
 
 namespace mapwright {
 
 MapEntity& MapDocument::AddEntity() {
-  MapEntity& entity = entities_.emplace_back(*this, texts_, lists_, edits_, entities_.size());
+  MapEntity* made;
+  if (!freeSlots_.empty()) {
+    // A made entity that was removed leaves its room to the next one.
+    const std::size_t slot = freeSlots_.back();
+    freeSlots_.pop_back();
+    made = &entities_[slot];
+    made->ReleaseTexts();
+    std::destroy_at(made);
+    std::construct_at(made, *this, texts_, lists_, edits_, slot);
+  } else {
+    made = &entities_.emplace_back(*this, texts_, lists_, edits_, entities_.size());
+  }
+  MapEntity& entity = *made;
   order_.push_back(&entity);
   edits_.Bump();
   if (blocks_ != nullptr) blocks_->EntityAdded(entity);
@@ -67,7 +80,7 @@ bool MapDocument::SetWorldKey(std::string_view key, std::string_view value) {
 
 bool MapDocument::AddNewWorldKey(std::string_view key, std::string_view value) {
   if (!FitsInQuotes(key) || !FitsInQuotes(value)) return false;
-  worldKeys_.push_back({texts_.Intern(key), texts_.Store(value)});
+  worldKeys_.push_back({texts_.Intern(key), texts_.StoreEdited(value)});
   if (worldIndex_ != nullptr) worldIndex_->Add(key, worldKeys_.size() - 1);
   edits_.Bump();
   return true;
@@ -78,9 +91,10 @@ void MapDocument::RemoveWorldKey(std::string_view key) {
   for (const KeyValue& pair : worldKeys_) {
     if (!SameName(key, pair.key)) {
       worldKeys_[kept++] = pair;
-    } else if (pair.place.read) {
-      worldCuts_.push_back(pair.place);
+      continue;
     }
+    if (pair.place.read) worldCuts_.push_back(pair.place);
+    texts_.Release(pair.value);
   }
   if (kept == worldKeys_.size()) return;
   worldKeys_.resize(kept);
@@ -90,7 +104,8 @@ void MapDocument::RemoveWorldKey(std::string_view key) {
 
 bool MapDocument::SetWorldValue(std::size_t i, std::string_view value) {
   if (!FitsInQuotes(value)) return false;
-  worldKeys_[i].value = texts_.Store(value);
+  texts_.Release(worldKeys_[i].value);
+  worldKeys_[i].value = texts_.StoreEdited(value);
   worldKeys_[i].place.edited = true;
   edits_.Bump();
   return true;
@@ -103,6 +118,13 @@ void MapDocument::RemoveWorld() {
   layout.hasWorld = false;
   layout.worldBlockAdded = false;
   edits_.Bump();
+}
+
+Removals MapDocument::TakeRemovals() {
+  for (const MapEntity* entity : removals_.entities) {
+    if (!entity->layout.read) freeSlots_.push_back(entity->Serial());
+  }
+  return std::exchange(removals_, {});
 }
 
 BlockTree& MapDocument::StartBlocks() {
@@ -166,6 +188,7 @@ void MapDocument::Clear() {
   blocks_.reset();
   lines_.reset();
   removals_ = {};
+  freeSlots_.clear();
   worldCuts_.clear();
   worldCuts_.shrink_to_fit();
   entities_.clear();

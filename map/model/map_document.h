@@ -57,8 +57,10 @@ class MapDocument {
   // it every entity read from inside that block; later entities move down.
   // The entities taken out; none when it is not one of the document's.
   std::vector<const MapEntity*> RemoveEntity(const MapEntity& entity);
-  // Every entity the document has had since it was last cleared, removed
-  // ones included, in the order they were made.
+  // Every entity read since the document was last cleared, removed ones
+  // included, in the order read, then those made since: the room of a made
+  // entity that was removed, once its removal was taken (TakeRemovals), goes
+  // to the next one made.
   const std::deque<MapEntity>& AllEntities() const { return entities_; }
 
   // A world pair the parser read from the place given.
@@ -90,8 +92,8 @@ class MapDocument {
   // read, in the order made, but those made inside another block.
   template <typename Made>
   void ForEachCreatedEntity(Made made) {
-    for (MapEntity& entity : entities_) {
-      if (!entity.layout.read && entity.live_ && !entity.layout.writtenInBlock) made(entity);
+    for (MapEntity* entity : order_) {
+      if (!entity->layout.read && !entity->layout.writtenInBlock) made(*entity);
     }
   }
   // A parse of the document is running: its blocks cannot be read now.
@@ -102,9 +104,10 @@ class MapDocument {
   // The 1-based line of a place in the source.
   int LineOf(std::size_t offset) const;
 
-  // Removals record what they took; the taker empties the record.
+  // Removals record what they took; the taker empties the record, and may
+  // use the entities and blocks in it until the next edit.
   void NoteGone(const MapBlock& block) { removals_.blocks.push_back(&block); }
-  Removals TakeRemovals() { return std::exchange(removals_, {}); }
+  Removals TakeRemovals();
   // An edit made through a block.
   void NoteEdit() { edits_.Bump(); }
 
@@ -159,6 +162,7 @@ class MapDocument {
   std::size_t readCursor_ = 0;
   int parsing_ = 0;
   Removals removals_;
+  std::vector<std::size_t> freeSlots_;  // of made entities removed and taken
   std::vector<SourcePlace> worldCuts_;
   std::shared_ptr<const TextBuffer> source_;
   std::deque<MapEntity> entities_;

@@ -71,7 +71,7 @@ std::int32_t ParseEntityId(const char* text) {
 
 bool MapEntity::Create(std::string_view classname, std::int32_t id) {
   if (!FitsInQuotes(classname)) return false;
-  class_ = texts_->Store(classname);
+  class_ = texts_->Intern(classname);  // classes repeat
   id_ = id;
   edits_->Bump();
   return true;
@@ -79,7 +79,7 @@ bool MapEntity::Create(std::string_view classname, std::int32_t id) {
 
 bool MapEntity::AddKey(std::string_view key, std::string_view value) {
   if (!FitsInQuotes(key) || !FitsInQuotes(value)) return false;
-  keys_.push_back({texts_->Intern(key), texts_->Store(value)});
+  keys_.push_back({texts_->Intern(key), texts_->StoreEdited(value)});
   if (keyIndex_ != nullptr) keyIndex_->Add(key, keys_.size() - 1);
   edits_->Bump();
   return true;
@@ -130,6 +130,7 @@ void MapEntity::RemoveKey(std::string_view key) {
     if (SameName(key, pair.key)) {
       if (pair.place.read) cuts_.push_back(pair.place);
       FieldFollows(pair.key, "");
+      texts_->Release(pair.value);
     } else {
       keys_[kept++] = pair;
     }
@@ -143,11 +144,20 @@ void MapEntity::RemoveKey(std::string_view key) {
 bool MapEntity::SetValue(std::size_t i, std::string_view value) {
   if (!FitsInQuotes(value)) return false;
   KeyValue& pair = keys_[i];
-  pair.value = texts_->Store(value);
+  texts_->Release(pair.value);
+  pair.value = texts_->StoreEdited(value);
   pair.place.edited = true;
   FieldFollows(pair.key, pair.value);
   edits_->Bump();
   return true;
+}
+
+void MapEntity::ReleaseTexts() {
+  for (const KeyValue& pair : keys_) texts_->Release(pair.value);
+  for (std::size_t i = 0; i < ConnectionCount(); ++i) {
+    texts_->Release(GetConnection(i).target);
+    texts_->Release(GetConnection(i).parameters);
+  }
 }
 
 void MapEntity::ReplaceValue(std::size_t i, const char* text) {
@@ -167,8 +177,11 @@ bool MapEntity::AddConnection(std::string_view output, const ConnectionParts& pa
       (!FitsInQuotes(output) || !FitsInQuotes(parts.target) || !FitsInQuotes(parts.parameters))) {
     return false;
   }
-  connections_.push_back({texts_->Intern(output), texts_->Store(parts.target),
-                          texts_->Store(parts.parameters), parts.separator, place});
+  auto store = [this, &place](std::string_view text) {
+    return place.read ? texts_->Store(text) : texts_->StoreEdited(text);
+  };
+  connections_.push_back({texts_->Intern(output), store(parts.target), store(parts.parameters),
+                          parts.separator, place});
   edits_->Bump();
   return true;
 }
@@ -205,8 +218,10 @@ bool MapEntity::SetConnection(std::size_t i, std::string_view output,
     connection.output = texts_->Intern(output);
     connection.place.keyEdited = true;
   }
-  connection.target = texts_->Store(parts.target);
-  connection.parameters = texts_->Store(parameters);
+  texts_->Release(connection.target);
+  texts_->Release(connection.parameters);
+  connection.target = texts_->StoreEdited(parts.target);
+  connection.parameters = texts_->StoreEdited(parameters);
   connection.place.edited = true;
   edits_->Bump();
   return true;
@@ -226,6 +241,8 @@ void MapEntity::ReplaceParameters(std::size_t i, const char* text) {
 
 void MapEntity::RemoveConnection(std::size_t i) {
   if (ConnectionAt(i).place.read) cuts_.push_back(ConnectionAt(i).place);
+  texts_->Release(ConnectionAt(i).target);
+  texts_->Release(ConnectionAt(i).parameters);
   // The shorter side moves up: the ones before i, or the ones after it.
   auto first = connections_.begin() + static_cast<std::ptrdiff_t>(removedFirst_);
   auto at = first + static_cast<std::ptrdiff_t>(i);

@@ -116,13 +116,13 @@ template <typename Changed>
 [[nodiscard]] bool SetPairs(KeyValueList& pairs, std::unique_ptr<PairIndex>& index, TextPool& texts,
                             std::string_view key, std::string_view value, Changed changed) {
   if (!FitsInQuotes(key) || !FitsInQuotes(value)) return false;
-  const char* stored = texts.Store(value);
   bool found = false;
   auto give = [&](KeyValue& pair) {
-    pair.value = stored;
+    texts.Release(pair.value);
+    pair.value = texts.StoreEdited(value);
     pair.place.edited = true;
     found = true;
-    changed(pair.key, stored);
+    changed(pair.key, pair.value);
   };
   if (index == nullptr && pairs.size() >= PairIndex::kLongList) index = IndexOf(pairs);
   std::vector<std::uint32_t>* positions = nullptr;
@@ -135,9 +135,9 @@ template <typename Changed>
     }
   }
   if (!found) {
-    pairs.push_back({texts.Intern(key), stored});
+    pairs.push_back({texts.Intern(key), texts.StoreEdited(value)});
     if (positions != nullptr) positions->push_back(PairIndex::Narrow(pairs.size() - 1));
-    changed(pairs.back().key, stored);
+    changed(pairs.back().key, pairs.back().value);
   }
   return true;
 }
@@ -176,8 +176,11 @@ class MapEntity {
   // written.
   [[nodiscard]] bool Create(std::string_view classname, std::int32_t id);
 
-  // The entity's number among all the document has had: never reused.
+  // The entity's place among all the document has: its room, which a made
+  // entity's removal leaves to the next one made.
   std::size_t Serial() const { return serial_; }
+  // Gives back the edited texts the entity holds, as it goes.
+  void ReleaseTexts();
   // False once taken out of its document.
   bool Live() const { return live_; }
   // The entity's block, once the document's blocks were asked for.

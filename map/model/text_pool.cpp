@@ -58,8 +58,23 @@ const char* TextPool::Intern(std::string_view text) {
   return stored;
 }
 
+const char* TextPool::StoreEdited(std::string_view text) {
+  if (text.empty()) return "";
+  auto copy = std::make_unique_for_overwrite<char[]>(text.size() + 1);
+  std::memcpy(copy.get(), text.data(), text.size());
+  copy[text.size()] = '\0';
+  const char* stored = copy.get();
+  edited_.emplace(stored, std::move(copy));
+  return stored;
+}
+
+void TextPool::Release(const char* text) {
+  edited_.erase(text);
+}
+
 void TextPool::Clear() {
   interned_.clear();
+  edited_.clear();
   recent_.fill({});
   blocks_.clear();
   free_ = nullptr;

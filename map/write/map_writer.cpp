@@ -304,21 +304,18 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
 
   // Entities read from the source: cut out when removed, else edited in
   // place. Created ones go after the last entity, in the order made.
-  std::vector<bool> live(document_.AllEntities().size(), false);
-  for (std::size_t i = 0; i < document_.EntityCount(); ++i)
-    live[document_.Entity(i).Serial()] = true;
-  std::string created;
   for (const MapEntity& entity : document_.AllEntities()) {
-    bool alive = live[entity.Serial()];
-    if (entity.layout.read) {
-      if (!alive) {
-        Removed(entity);
-      } else {
-        Entity(entity);
-      }
-    } else if (alive && !entity.layout.writtenInBlock) {
-      NewEntity(entity, created);
+    if (!entity.layout.read) continue;
+    if (entity.Live()) {
+      Entity(entity);
+    } else {
+      Removed(entity);
     }
+  }
+  std::string created;
+  for (std::size_t i = 0; i < document_.EntityCount(); ++i) {
+    const MapEntity& entity = document_.Entity(i);
+    if (!entity.layout.read && !entity.layout.writtenInBlock) NewEntity(entity, created);
   }
   if (!created.empty()) Insert(document_.layout.entitiesEnd, std::move(created));
   if (const BlockTree* tree = document_.Blocks()) Blocks(*tree);
