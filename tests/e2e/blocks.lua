@@ -116,6 +116,20 @@ do
            "what was removed is gone from the text")
 end
 
+-- A made entity that was removed leaves its room to the next one made: the
+-- old handle names nothing, not the new entity.
+do
+  local vmf = Mapwright.VMF()
+  local first = vmf:CreateEntity("first", 1)
+  local block = first:Block()
+  vmf:RemoveEntity(first)
+  local second = vmf:CreateEntity("second", 2)
+  check.none(check.pack(first:Class()), "the removed entity's handle")
+  check.none(check.pack(block:Name()), "the removed entity's block handle")
+  check.eq(second:Class(), "second", "the new entity")
+  check.eq(vmf:BlockCount(), 1, "one entity block")
+end
+
 -- Lines: a damage report's line is the Line() of the block it names.
 do
   local damaged = "world\n{\n}\n\n\nentity\n{\n\"id\" \"2\"\n\"classname\" \"x\"\nfoo bar baz\n}\n"
