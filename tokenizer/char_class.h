@@ -34,6 +34,17 @@ inline bool HasClass(char c, CharClass cls) {
   return (kCharClasses[static_cast<unsigned char>(c)] & cls) != 0;
 }
 
+// Whether c starts an identifier: a word character that starts no number.
+inline bool StartsIdentifier(char c) {
+  return HasClass(c, kWord) && !HasClass(c, kDigit);
+}
+
+// Past the word characters at p, in a text with a terminator.
+inline const char* PastWord(const char* p) {
+  while (HasClass(*p, kWord)) ++p;
+  return p;
+}
+
 // Past the whitespace at p, in a text with a terminator.
 inline const char* PastWhitespace(const char* p) {
   while (HasClass(*p, kWhitespace)) ++p;

@@ -21,7 +21,7 @@ bool Fits(std::string_view key, std::string_view value) {
 }  // namespace
 
 bool IsBlockName(std::string_view name) {
-  if (name.empty() || HasClass(name.front(), kDigit)) return false;
+  if (name.empty() || !StartsIdentifier(name.front())) return false;
   for (char c : name) {
     if (!HasClass(c, kWord)) return false;
   }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "map/model/line_geometry.h"
+#include "tokenizer/char_class.h"
 #include "tokenizer/token_reader.h"
 
 namespace mapwright {
@@ -116,17 +118,6 @@ class MapParser {
 
   inline TokenView Next();
   void PlainLines();
-  static const char* PastBlanks(const char* p) {
-    while (*p == ' ' || *p == '\t') ++p;
-    return p;
-  }
-  // Past the line ending that follows p after blanks; null when something
-  // else comes first.
-  static const char* PastLineEnd(const char* p) {
-    p = PastBlanks(p);
-    if (*p == '\r') ++p;
-    return *p == '\n' ? p + 1 : nullptr;
-  }
   // Tokens read ahead are given back last first.
   void PushBack(const TokenView& token) { pending_[pendingCount_++] = token; }
   // Reports a string or block comment that the end of the text cut off; call
@@ -172,7 +163,6 @@ class MapParser {
   std::size_t LineAfter(const char* where) const;
   int LineOf(const char* where);
   const char* LineEnd(const char* where) const;
-  const char* LineStartOf(const char* where) const;
 
   MapDocument& document_;
   const char* base_;
@@ -258,10 +248,9 @@ void MapParser::PlainLines() {
     } else if (*line == '}') {
       if ((next = PastLineEnd(line + 1)) == nullptr) break;
       CloseBlock({line, 1, TOKEN_OPERATOR});
-    } else if (HasClass(*line, kWord) && !HasClass(*line, kDigit)) {
-      const char* nameEnd = line + 1;
-      while (HasClass(*nameEnd, kWord)) ++nameEnd;
-      if (nameEnd - line >= kTokenLimit || (*nameEnd != '\r' && *nameEnd != '\n')) break;
+    } else if (StartsIdentifier(*line)) {
+      const char* nameEnd = PastWord(line);
+      if (*nameEnd != '\r' && *nameEnd != '\n') break;
       const char* brace = PastWhitespace(nameEnd);
       if (*brace != '{' || (next = PastLineEnd(brace + 1)) == nullptr) break;
       OpenBlock({line, static_cast<int>(nameEnd - line), TOKEN_IDENTIFIER},
@@ -438,7 +427,8 @@ void MapParser::CloseBlock(const TokenView& brace) {
   if (tree_ != nullptr) {
     state_ = closed.state;
     open_.pop_back();
-    tree_->Close(Offset32(LineStartOf(brace.text)), Offset32(brace.text + 1));
+    const auto closeLine = LineStartBefore({base_, Offset(end_)}, Offset(brace.text));
+    tree_->Close(static_cast<std::uint32_t>(closeLine), Offset32(brace.text + 1));
     return;
   }
   if (closed.entity != nullptr) {
@@ -539,14 +529,6 @@ int MapParser::LineOf(const char* where) {
   return line_;
 }
 
-// The start of where's line when only blanks come before it there; else
-// where itself.
-const char* MapParser::LineStartOf(const char* where) const {
-  const char* start = where;
-  while (start > base_ && (start[-1] == ' ' || start[-1] == '\t')) --start;
-  return start == base_ || start[-1] == '\n' ? start : where;
-}
-
 const char* MapParser::LineEnd(const char* where) const {
   const void* newline = std::memchr(where, '\n', static_cast<std::size_t>(end_ - where));
   return newline != nullptr ? static_cast<const char*>(newline) : end_;
@@ -569,11 +551,8 @@ const char* MapParser::TokenEnd(const TokenView& token) const {
   return close != nullptr ? static_cast<const char*>(close) + 1 : end_;
 }
 
-// Past the line ending after where, when only blanks come before it; the end
-// of the text when only blanks follow; else where itself.
 std::size_t MapParser::LineAfter(const char* where) const {
-  if (const char* next = PastLineEnd(where)) return Offset(next);
-  return Offset(PastBlanks(where) == end_ ? end_ : where);
+  return mapwright::LineAfter({base_, Offset(end_)}, Offset(where));
 }
 
 void MapParser::HandlePair(const TokenView& key, const TokenView& value) {

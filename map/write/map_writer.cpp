@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "map/model/line_geometry.h"
+
 namespace mapwright {
 namespace {
 
@@ -66,8 +68,7 @@ class Writer {
   std::string Tabs(int depth) const { return std::string(static_cast<std::size_t>(depth), '\t'); }
   std::string PairLine(int depth, std::string_view key, std::string_view value) const;
   static std::string ConnectionValue(const Connection& connection);
-  // The whole lines of a pair or block from at to end, when nothing else
-  // stands on them; else just the range, with the blanks before it.
+  // What removing a pair or block from at to end takes (RemovalOf).
   Patch Cut(std::size_t at, std::size_t end) const;
   void Rewrite(const SourcePlace& place, std::string_view value);
   void RewriteKey(const SourcePlace& place, std::string_view key);
@@ -75,7 +76,7 @@ class Writer {
   // A patch of new lines, which the writer keeps: they start a line of
   // their own, whatever stands before them on the line.
   void Insert(std::size_t at, std::string text) {
-    if (at > 0 && at <= source_.size() && source_[at - 1] != '\n') text.insert(0, eol_);
+    if (!StartsLine(source_, at)) text.insert(0, eol_);
     patches_.push_back({at, at, texts_.emplace_back(std::move(text))});
   }
 
@@ -99,18 +100,8 @@ std::string Writer::ConnectionValue(const Connection& connection) {
 }
 
 Patch Writer::Cut(std::size_t at, std::size_t end) const {
-  std::size_t begin = at;
-  while (begin > 0 && (source_[begin - 1] == ' ' || source_[begin - 1] == '\t')) --begin;
-  bool lineStart = begin == 0 || source_[begin - 1] == '\n';
-  std::size_t stop = end;
-  while (stop < source_.size() && (source_[stop] == ' ' || source_[stop] == '\t')) ++stop;
-  if (lineStart && stop < source_.size() && source_[stop] == '\r' && stop + 1 < source_.size() &&
-      source_[stop + 1] == '\n') {
-    return {begin, stop + 2, {}};
-  }
-  if (lineStart && stop < source_.size() && source_[stop] == '\n') return {begin, stop + 1, {}};
-  if (lineStart && stop == source_.size()) return {begin, stop, {}};
-  return {at, end, {}};
+  TextRange removed = RemovalOf(source_, at, end);
+  return {removed.begin, removed.end, {}};
 }
 
 void Writer::Rewrite(const SourcePlace& place, std::string_view value) {
