@@ -243,8 +243,13 @@ void LuaScriptHost::PushUserData(ScriptObject* metaTable, void* pointer) {
 // One handle per metatable, kept by the host: GetMetaTable is called for
 // every object a script is given.
 ScriptObject* LuaScriptHost::GetMetaTable(const char* name, int /*typeId*/) {
+  if (lastMetaTable_ != nullptr && lastMetaName_ == name) return lastMetaTable_;
   auto known = metaTables_.find(name);
-  if (known != metaTables_.end()) return known->second.get();
+  if (known != metaTables_.end()) {
+    lastMetaName_ = name;
+    lastMetaTable_ = known->second.get();
+    return lastMetaTable_;
+  }
   EnsureStack(1);
   luaL_newmetatable(state_, name);
   metaTableAddresses_.push_back(lua_topointer(state_, -1));

@@ -56,6 +56,9 @@ class LuaScriptHost final : public ScriptHost {
   int returnsRef_ = LUA_NOREF;                   // a table holding the results of the last Call
   std::vector<const void*> metaTableAddresses_;  // only userdata carrying one are ours
   std::map<std::string, std::unique_ptr<LuaObject>, std::less<>> metaTables_;
+  // The last one asked for: modules push many objects of one kind in a row.
+  std::string lastMetaName_;
+  ScriptObject* lastMetaTable_ = nullptr;
 };
 
 // A message handler for lua_pcall: the error as text, with a traceback.
