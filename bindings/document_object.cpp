@@ -138,14 +138,31 @@ int DocumentCreateEntity(ScriptHost& host) {
 // A text that does not read as a number is appended as it is; a number (or a
 // text the script would read as one) is appended in decimal, as an integer.
 // A suffix that map text cannot hold changes nothing.
-int DocumentRename(ScriptHost& host) {
+namespace {
+
+int AffixNames(ScriptHost& host, bool (*affix)(MapDocument&, std::string_view)) {
   auto args = ReadArguments<Document, arg::Text>(host);
   if (!args) return 0;
   auto [owner, text] = *args;
-  std::string suffix(text);
-  if (ReadsAsScriptNumber(text)) suffix = std::to_string(ScriptInteger(suffix.c_str()));
-  static_cast<void>(RenameEntities(owner->document, suffix));  // refused: nothing to tell
+  std::string written(text);
+  if (ReadsAsScriptNumber(text)) written = std::to_string(ScriptInteger(written.c_str()));
+  static_cast<void>(affix(owner->document, written));  // refused: nothing to tell
   return 0;
+}
+
+}  // namespace
+
+int DocumentRename(ScriptHost& host) {
+  return AffixNames(host, [](MapDocument& document, std::string_view suffix) {
+    return RenameEntities(document, suffix);
+  });
+}
+
+// As Rename, with the text in front; wildcard references follow too.
+int DocumentPrefix(ScriptHost& host) {
+  return AffixNames(host, [](MapDocument& document, std::string_view prefix) {
+    return PrefixEntities(document, prefix);
+  });
 }
 
 int DocumentEntity(ScriptHost& host) {

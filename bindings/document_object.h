@@ -68,6 +68,7 @@ int DocumentSave(ScriptHost& host);
 int DocumentBlockCount(ScriptHost& host);
 int DocumentBlock(ScriptHost& host);
 int DocumentFindBlock(ScriptHost& host);
+int DocumentPrefix(ScriptHost& host);
 
 }  // namespace mapwright
 

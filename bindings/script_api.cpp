@@ -73,6 +73,7 @@ constexpr ScriptFunction kDocumentMethods[] = {
     {"BlockCount", Native<DocumentBlockCount>},
     {"Block", Native<DocumentBlock>},
     {"FindBlock", Native<DocumentFindBlock>},
+    {"Prefix", Native<DocumentPrefix>},
 };
 
 constexpr ScriptFunction kBlockMethods[] = {

@@ -168,6 +168,11 @@ function VMF:Block(i) end
 ---@return integer? index
 function VMF:FindBlock(name, start) end
 
+---Renames by prefix: Rename's rules with the text in front, and a wildcard reference ("door*")
+---that matches a name gets the prefix too, so that stamped copies stay apart.
+---@param prefix string|number a number is written in decimal
+function VMF:Prefix(prefix) end
+
 ---An entity of a document: its pairs and outputs.
 ---@class VMFEntity
 local VMFEntity = {}

@@ -18,6 +18,12 @@ namespace mapwright {
 // False, changing nothing, when the suffix cannot be written in map text.
 [[nodiscard]] bool RenameEntities(MapDocument& document, std::string_view suffix);
 
+// The same, with prefix put in front of every name and reference; and a
+// wildcard reference ("door*", matched as the engine matches it) that
+// matches a name gets the prefix too, so that it stays within the names of
+// its copy when prefixed copies of a map are merged.
+[[nodiscard]] bool PrefixEntities(MapDocument& document, std::string_view prefix);
+
 // Whether a text reads as a number: an optional sign, digits, and an
 // optional fraction.
 bool ReadsAsNumber(std::string_view text);

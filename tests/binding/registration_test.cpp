@@ -39,7 +39,8 @@ std::vector<std::string> ExpectedRegistration() {
                            "FindByName",      "FindByID",      "FindNextByName",
                            "FindNextByClass", "Text",          "SetWorldKey",
                            "RemoveEntity",    "Load",          "Save",
-                           "BlockCount",      "Block",         "FindBlock"}) {
+                           "BlockCount",      "Block",         "FindBlock",
+                           "Prefix"}) {
     calls.push_back(std::string("SetMemberFunction VMF.") + name);
   }
   calls.insert(calls.end(),

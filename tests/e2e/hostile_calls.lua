@@ -140,7 +140,7 @@ local signatures = {
     FindNextByName = { "text", "int" }, FindNextByClass = { "text", "int" }, Text = {},
     SetWorldKey = { "text", "text" }, RemoveEntity = { "entity" }, __gc = {},
     Load = { "text" }, Save = { "text" }, BlockCount = {}, Block = { "int" },
-    FindBlock = { "text", "int" },
+    FindBlock = { "text", "int" }, Prefix = { "text" },
   },
   entity = {
     Key = { "int" }, KeyCount = {}, Connection = { "int" }, ConnectionCount = {}, Class = {},

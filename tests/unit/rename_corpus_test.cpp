@@ -51,28 +51,40 @@ Texts Take(const MapDocument& document) {
   return texts;
 }
 
-Texts Model(const MapDocument& before, const std::string& suffix) {
+// A prefix goes in front, and also on a reference "head*" that matches a
+// name starting with head (case aside).
+Texts Model(const MapDocument& before, const std::string& affix, bool prefix) {
   std::set<std::string> names;
   for (std::size_t i = 0; i < before.EntityCount(); ++i) {
     std::string name = before.Entity(i).Name();
     if (!name.empty()) names.insert(Lower(name));
   }
-  auto named = [&](const std::string& text) { return !text.empty() && names.count(Lower(text)); };
+  auto named = [&](const std::string& text) {
+    if (text.empty()) return false;
+    if (names.count(Lower(text))) return true;
+    if (!prefix || text.back() != '*') return false;
+    std::string head = Lower(text.substr(0, text.size() - 1));
+    for (const std::string& name : names) {
+      if (name.compare(0, head.size(), head) == 0) return true;
+    }
+    return false;
+  };
+  auto affixed = [&](std::string& text) { text = prefix ? affix + text : text + affix; };
   Texts texts = Take(before);
   std::size_t value = 0;
   for (std::size_t i = 0; i < before.EntityCount(); ++i) {
     const MapEntity& entity = before.Entity(i);
-    if (named(texts.names[i])) texts.names[i] += suffix;
+    if (named(texts.names[i])) affixed(texts.names[i]);
     for (std::size_t k = 0; k < entity.KeyCount(); ++k, ++value) {
       std::string& text = texts.values[value];
-      if (named(text) && ValueFollows(entity.Key(k).key, text)) text += suffix;
+      if (named(text) && ValueFollows(entity.Key(k).key, text)) affixed(text);
     }
   }
   for (std::string& target : texts.targets) {
-    if (named(target)) target += suffix;
+    if (named(target)) affixed(target);
   }
   for (std::string& parameter : texts.parameters) {
-    if (named(parameter) && !PlainNumber(parameter)) parameter += suffix;
+    if (named(parameter) && !PlainNumber(parameter)) affixed(parameter);
   }
   return texts;
 }
@@ -81,28 +93,33 @@ TEST(RenameCorpus, EveryRenamedTextIsWhatThePlainModelSays) {
   std::vector<fs::path> maps = CorpusMaps();
   if (maps.empty()) GTEST_SKIP() << "no maps in " << MAPWRIGHT_CORPUS_DIR << ": corpus absent";
   std::size_t followed = 0;
+  std::size_t wildcards = 0;
   for (const fs::path& path : maps) {
     std::string text = Read(path);
-    for (const std::string suffix : {"2", "_copy"}) {
+    for (const std::string affix : {"2", "_copy", "p1_"}) {
+      const bool prefix = affix == "p1_";
       MapDocument before;
       MapDocument after;
       ParseMap(before, text.c_str(), nullptr);
       ParseMap(after, text.c_str(), nullptr);
-      EXPECT_TRUE(RenameEntities(after, suffix));
-      Texts expected = Model(before, suffix);
+      EXPECT_TRUE(prefix ? PrefixEntities(after, affix) : RenameEntities(after, affix));
+      Texts expected = Model(before, affix, prefix);
       Texts got = Take(after);
-      EXPECT_EQ(got.names, expected.names) << path.filename() << " " << suffix;
-      EXPECT_EQ(got.values, expected.values) << path.filename() << " " << suffix;
-      EXPECT_EQ(got.targets, expected.targets) << path.filename() << " " << suffix;
-      EXPECT_EQ(got.parameters, expected.parameters) << path.filename() << " " << suffix;
+      EXPECT_EQ(got.names, expected.names) << path.filename() << " " << affix;
+      EXPECT_EQ(got.values, expected.values) << path.filename() << " " << affix;
+      EXPECT_EQ(got.targets, expected.targets) << path.filename() << " " << affix;
+      EXPECT_EQ(got.parameters, expected.parameters) << path.filename() << " " << affix;
       Texts old = Take(before);
       for (std::size_t i = 0; i < old.values.size(); ++i)
         followed += old.values[i] != got.values[i];
-      for (std::size_t i = 0; i < old.targets.size(); ++i)
+      for (std::size_t i = 0; i < old.targets.size(); ++i) {
         followed += old.targets[i] != got.targets[i];
+        wildcards += prefix && old.targets[i].ends_with('*') && old.targets[i] != got.targets[i];
+      }
     }
   }
   EXPECT_GT(followed, 1000u) << "the corpus exercises renaming";
+  EXPECT_GT(wildcards, 0u) << "the corpus has wildcard references that a prefix takes";
 }
 
 // Copies stamped with the suffixes _1 .. _12 never share a name.
