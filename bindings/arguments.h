@@ -40,6 +40,17 @@ struct Text {
   }
 };
 
+// A text, or none: the host hands over nil (and any value that is no text or
+// number) as none.
+struct OptionalText {
+  using Raw = const char*;
+  using Value = std::optional<std::string_view>;
+  static Raw Read(ScriptHost& host, int index) { return host.GetStringArg(index); }
+  static std::optional<Value> Take(Raw raw) {
+    return raw != nullptr ? Value(std::string_view(raw)) : Value();
+  }
+};
+
 // An index, count or id: see WholeNumber.
 struct Integer {
   using Raw = const char*;

@@ -9,6 +9,7 @@
 #include "bindings/call_outs.h"
 #include "bindings/script_values.h"
 #include "map/edit/rename.h"
+#include "map/edit/transform.h"
 #include "map/read/map_parser.h"
 #include "map/write/map_writer.h"
 
@@ -314,6 +315,27 @@ int DocumentFindBlock(ScriptHost& host) {
   BlockTree* tree = owner->Blocks();
   if (tree == nullptr) return 0;
   return PushFoundChild(host, *owner, tree->Top(), name, start);
+}
+
+}  // namespace mapwright
+
+namespace mapwright {
+
+// Turns, then moves, the whole document; either vector may be nothing (nil
+// or an empty text) for none. A text that is no vector changes nothing.
+int DocumentTransform(ScriptHost& host) {
+  auto args = ReadArguments<Document, arg::OptionalText, arg::OptionalText>(host);
+  if (!args) return 0;
+  auto [owner, offsetText, anglesText] = *args;
+  auto vector = [](const std::optional<std::string_view>& text) -> std::optional<Vector3> {
+    if (!text || text->find_first_not_of(" \t") == std::string_view::npos) return Vector3{};
+    return ReadVector(*text);
+  };
+  std::optional<Vector3> offset = vector(offsetText);
+  std::optional<Vector3> angles = vector(anglesText);
+  if (!offset || !angles || owner->Blocks() == nullptr) return 0;
+  TransformDocument(owner->document, *offset, *angles);
+  return 0;
 }
 
 }  // namespace mapwright

@@ -69,6 +69,7 @@ int DocumentBlockCount(ScriptHost& host);
 int DocumentBlock(ScriptHost& host);
 int DocumentFindBlock(ScriptHost& host);
 int DocumentPrefix(ScriptHost& host);
+int DocumentTransform(ScriptHost& host);
 
 }  // namespace mapwright
 

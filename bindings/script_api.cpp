@@ -74,6 +74,7 @@ constexpr ScriptFunction kDocumentMethods[] = {
     {"Block", Native<DocumentBlock>},
     {"FindBlock", Native<DocumentFindBlock>},
     {"Prefix", Native<DocumentPrefix>},
+    {"Transform", Native<DocumentTransform>},
 };
 
 constexpr ScriptFunction kBlockMethods[] = {

@@ -173,6 +173,12 @@ function VMF:FindBlock(name, start) end
 ---@param prefix string|number a number is written in decimal
 function VMF:Prefix(prefix) end
 
+---Turns the whole document about the origin by angles, then moves it by offset: brush planes,
+---texture axes (textures stay on their brushes), displacements, entity origins and angles.
+---@param offset string? "x y z"; nil or "" for none
+---@param angles string? "pitch yaw roll" in degrees; nil or "" for none
+function VMF:Transform(offset, angles) end
+
 ---An entity of a document: its pairs and outputs.
 ---@class VMFEntity
 local VMFEntity = {}

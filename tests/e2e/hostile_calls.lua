@@ -140,7 +140,7 @@ local signatures = {
     FindNextByName = { "text", "int" }, FindNextByClass = { "text", "int" }, Text = {},
     SetWorldKey = { "text", "text" }, RemoveEntity = { "entity" }, __gc = {},
     Load = { "text" }, Save = { "text" }, BlockCount = {}, Block = { "int" },
-    FindBlock = { "text", "int" }, Prefix = { "text" },
+    FindBlock = { "text", "int" }, Prefix = { "text" }, Transform = { "opttext", "opttext" },
   },
   entity = {
     Key = { "int" }, KeyCount = {}, Connection = { "int" }, ConnectionCount = {}, Class = {},
@@ -161,13 +161,17 @@ local notText = { { "nil", nil }, { "boolean", true }, { "table", {} }, { "funct
 local notInteger = { { "text", "abc" }, { "half", 0.5 }, { "text half", "0.5" }, { "NaN", 0 / 0 },
                      { "infinity", 1 / 0 } }
 for _, wrong in ipairs(notText) do notInteger[#notInteger + 1] = wrong end
-local good = { text = "targetname,t", int = 0 }
+-- A vector argument may be nothing, but not a text that is no vector.
+local notVector = { { "text", "abc" }, { "two numbers", "1 2" }, { "brackets", "[1 2 3]" },
+                    { "NaN", "0 nan 0" } }
+local good = { text = "targetname,t", int = 0, opttext = "" }
 for kind, names in pairs(methods) do
   for _, name in ipairs(names) do
     local signature = signatures[kind][name]
     check.eq(signature ~= nil, true, kind .. ":" .. name .. " has a signature here")
     for position, argument in ipairs(signature) do
-      local wrongs = argument == "int" and notInteger or argument == "text" and notText or {}
+      local wrongs = argument == "int" and notInteger or argument == "text" and notText or
+                     argument == "opttext" and notVector or {}
       for _, wrong in ipairs(wrongs) do
         local fresh = fixture()
         local before = fresh.document:Text()

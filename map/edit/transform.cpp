@@ -1,0 +1,345 @@
+#include "map/edit/transform.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "map/model/block_tree.h"
+#include "map/model/map_block.h"
+#include "map/model/name_table.h"
+
+namespace mapwright {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The sine and cosine of an angle in degrees, exact at multiples of 90.
+void SinCos(double degrees, double& sine, double& cosine) {
+  double turn = std::fmod(degrees, 360.0);
+  if (turn < 0) turn += 360.0;
+  if (turn == 0.0 || turn == 90.0 || turn == 180.0 || turn == 270.0) {
+    static constexpr double kSines[] = {0, 1, 0, -1};
+    const int quarter = static_cast<int>(turn / 90.0);
+    sine = kSines[quarter];
+    cosine = kSines[(quarter + 1) % 4];
+    return;
+  }
+  sine = std::sin(degrees * kPi / 180.0);
+  cosine = std::cos(degrees * kPi / 180.0);
+}
+
+bool Quarters(const Vector3& angles) {
+  for (double angle : angles) {
+    if (std::fmod(angle, 90.0) != 0) return false;
+  }
+  return true;
+}
+
+// A whole number of degrees added to an angle written as text, in decimal,
+// so that nothing rounds; in [0, 360). Nothing for a text of other digits.
+std::optional<std::string> AddDegrees(std::string_view text, long long degrees) {
+  bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
+  const std::size_t point = text.find('.');
+  std::string_view whole = text.substr(0, point);
+  std::string_view fraction = point == std::string_view::npos ? "" : text.substr(point + 1);
+  if (whole.empty() || whole.size() > 12 || fraction.size() > 12) return std::nullopt;
+  for (char c : std::string(whole) + std::string(fraction)) {
+    if (c < '0' || c > '9') return std::nullopt;
+  }
+  long long scale = 1;
+  for (std::size_t i = 0; i < fraction.size(); ++i) scale *= 10;
+  long long units = std::stoll(std::string(whole)) * scale;
+  if (!fraction.empty()) units += std::stoll(std::string(fraction));
+  if (negative) units = -units;
+  const long long turn = 360 * scale;
+  units = ((units + degrees % 360 * scale) % turn + turn) % turn;
+  std::string out = std::to_string(units / scale);
+  if (!fraction.empty()) {
+    std::string digits = std::to_string(units % scale);
+    digits.insert(0, fraction.size() - digits.size(), '0');
+    while (!digits.empty() && digits.back() == '0') digits.pop_back();
+    if (!digits.empty()) out += "." + digits;
+  }
+  return out;
+}
+
+struct Matrix {
+  double m[3][3];
+
+  Vector3 operator*(const Vector3& v) const {
+    Vector3 turned;
+    for (int row = 0; row < 3; ++row) {
+      turned[row] = m[row][0] * v[0] + m[row][1] * v[1] + m[row][2] * v[2];
+    }
+    return turned;
+  }
+  Matrix operator*(const Matrix& other) const {
+    Matrix product{};
+    for (int row = 0; row < 3; ++row) {
+      for (int column = 0; column < 3; ++column) {
+        for (int k = 0; k < 3; ++k) product.m[row][column] += m[row][k] * other.m[k][column];
+      }
+    }
+    return product;
+  }
+};
+
+// The engine's turn for "pitch yaw roll": Rz(yaw) Ry(pitch) Rx(roll); its
+// columns are forward, left and up.
+Matrix FromAngles(const Vector3& angles) {
+  double sp, cp, sy, cy, sr, cr;
+  SinCos(angles[0], sp, cp);
+  SinCos(angles[1], sy, cy);
+  SinCos(angles[2], sr, cr);
+  return {{{cp * cy, sr * sp * cy - cr * sy, cr * sp * cy + sr * sy},
+           {cp * sy, sr * sp * sy + cr * cy, cr * sp * sy - sr * cy},
+           {-sp, sr * cp, cr * cp}}};
+}
+
+// An angle in [0, 360), a whole number when within 1e-9 of one.
+double Normalized(double degrees) {
+  if (std::fabs(degrees - std::round(degrees)) < 1e-9) degrees = std::round(degrees);
+  degrees = std::fmod(degrees, 360.0);
+  if (degrees < 0) degrees += 360.0;
+  return degrees >= 360.0 ? 0.0 : degrees;
+}
+
+double Degrees(double radians) {
+  return Normalized(radians * 180.0 / kPi);
+}
+
+// Back from a turn to "pitch yaw roll", each in [0, 360) as editors write
+// them; looking straight up or down, the roll goes into the yaw.
+Vector3 AnglesOf(const Matrix& turn) {
+  const double fx = turn.m[0][0], fy = turn.m[1][0], fz = turn.m[2][0];
+  const double lx = turn.m[0][1], ly = turn.m[1][1], lz = turn.m[2][1];
+  const double uz = turn.m[2][2];
+  const double level = std::sqrt(fx * fx + fy * fy);
+  if (level > 1e-9) {
+    return {Degrees(std::atan2(-fz, level)), Degrees(std::atan2(fy, fx)),
+            Degrees(std::atan2(lz, uz))};
+  }
+  return {Degrees(std::atan2(-fz, level)), Degrees(std::atan2(-lx, ly)), 0.0};
+}
+
+double Dot(const Vector3& a, const Vector3& b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+// The numbers of a value and where each stands, brackets and parentheses
+// being separators; false when anything else stands in it.
+struct Numbers {
+  std::vector<double> values;
+  std::vector<std::pair<std::size_t, std::size_t>> spans;
+};
+
+bool IsSeparator(char c) {
+  return c == ' ' || c == '\t' || c == '(' || c == ')' || c == '[' || c == ']';
+}
+
+bool ReadNumbers(std::string_view text, Numbers& numbers) {
+  const std::string copy(text);  // strtod wants a terminated text
+  for (std::size_t i = 0; i < copy.size();) {
+    if (IsSeparator(copy[i])) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < copy.size() && !IsSeparator(copy[end])) ++end;
+    const std::string token = copy.substr(i, end - i);
+    char* stop = nullptr;
+    const double value = std::strtod(token.c_str(), &stop);
+    if (stop != token.c_str() + token.size() || !std::isfinite(value)) return false;
+    numbers.values.push_back(value);
+    numbers.spans.emplace_back(i, end);
+    i = end;
+  }
+  return true;
+}
+
+// The value with every number that changed written anew, and everything
+// else as it was.
+std::string Rewritten(std::string_view text, const Numbers& before, const std::vector<double>& now,
+                      bool inexact) {
+  std::string out;
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < now.size(); ++i) {
+    auto [begin, end] = before.spans[i];
+    out.append(text.substr(at, begin - at));
+    if (now[i] == before.values[i]) {
+      out.append(text.substr(begin, end - begin));
+    } else {
+      out.append(WriteNumber(now[i], inexact));
+    }
+    at = end;
+  }
+  out.append(text.substr(at));
+  return out;
+}
+
+class Transformer {
+ public:
+  Transformer(const Vector3& offset, const Vector3& angles)
+      : turn_(FromAngles(angles)),
+        offset_(offset),
+        turns_(angles != Vector3{0, 0, 0}),
+        yawOnly_(angles[0] == 0 && angles[2] == 0),
+        yaw_(angles[1]),
+        inexact_(offset != Vector3{0, 0, 0} || !Quarters(angles)) {}
+
+  void Walk(MapBlock& block, bool inDisplacement) {
+    const std::string_view name = block.Name();
+    if (block.Role() == BlockRole::kEntity) {
+      Entity(block);
+    } else if (SameName(name, "side")) {
+      Side(block);
+    } else if (SameName(name, "dispinfo")) {
+      Each(block, "startposition", [this](Numbers& n) { return Points(n, 3); });
+    } else if (SameName(name, "vertices_plus")) {
+      Each(block, "v", [this](Numbers& n) { return Points(n, 3); });
+    } else if (inDisplacement && (SameName(name, "normals") || SameName(name, "offset_normals") ||
+                                  SameName(name, "offsets"))) {
+      for (std::size_t i = 0; i < block.KeyCount(); ++i) {
+        Change(block, i, [this](Numbers& n) { return Vectors(n); });
+      }
+    }
+    const bool displacement = SameName(name, "dispinfo");
+    for (std::size_t i = 0; i < block.ChildCount(); ++i) Walk(block.Child(i), displacement);
+  }
+
+ private:
+  // Changes pair i's numbers with change, which says whether it could.
+  template <typename Edit>
+  void Change(MapBlock& block, std::size_t i, Edit change) {
+    const PairText pair = block.Key(i);
+    Numbers numbers;
+    if (!ReadNumbers(pair.value, numbers)) return;
+    std::vector<double> before = numbers.values;
+    if (!change(numbers)) return;
+    std::swap(before, numbers.values);
+    const std::string value = Rewritten(pair.value, numbers, before, inexact_);
+    if (value != pair.value) static_cast<void>(block.SetValue(i, value));
+  }
+  template <typename Edit>
+  void Each(MapBlock& block, std::string_view key, Edit change) {
+    for (std::size_t i = 0; i < block.KeyCount(); ++i) {
+      if (SameName(block.Key(i).key, key)) Change(block, i, change);
+    }
+  }
+
+  // Every three numbers a point, moved and turned; or a vector, turned.
+  bool Points(Numbers& numbers, std::size_t count) {
+    if (numbers.values.size() != count) return false;
+    for (std::size_t i = 0; i + 3 <= count; i += 3) {
+      Vector3 p = turn_ * Vector3{numbers.values[i], numbers.values[i + 1], numbers.values[i + 2]};
+      for (int k = 0; k < 3; ++k) numbers.values[i + k] = p[k] + offset_[k];
+    }
+    return true;
+  }
+  bool Vectors(Numbers& numbers) {
+    if (numbers.values.size() % 3 != 0) return false;
+    for (std::size_t i = 0; i < numbers.values.size(); i += 3) {
+      Vector3 v = turn_ * Vector3{numbers.values[i], numbers.values[i + 1], numbers.values[i + 2]};
+      for (int k = 0; k < 3; ++k) numbers.values[i + k] = v[k];
+    }
+    return true;
+  }
+  // "[ux uy uz shift] scale": the axis turns with the brush and the shift
+  // follows the move, so that the texture stays where it was on the face.
+  bool Axis(Numbers& numbers) {
+    if (numbers.values.size() != 5) return false;
+    std::vector<double>& n = numbers.values;
+    const Vector3 axis = turn_ * Vector3{n[0], n[1], n[2]};
+    for (int k = 0; k < 3; ++k) n[k] = axis[k];
+    if (n[4] != 0) n[3] -= Dot(offset_, axis) / n[4];
+    return true;
+  }
+
+  void Side(MapBlock& block) {
+    for (std::size_t i = 0; i < block.KeyCount(); ++i) {
+      const std::string key = block.Key(i).key;
+      if (SameName(key, "plane")) {
+        Change(block, i, [this](Numbers& n) { return Points(n, 9); });
+      } else if (SameName(key, "uaxis") || SameName(key, "vaxis")) {
+        Change(block, i, [this](Numbers& n) { return Axis(n); });
+      }
+    }
+  }
+
+  // A turn by whole degrees about the vertical adds to the yaw alone,
+  // in decimal: nothing rounds. False when the turn or the text is another.
+  bool TurnYaw(MapBlock& block, std::size_t i) {
+    if (!yawOnly_ || std::trunc(yaw_) != yaw_) return false;
+    const PairText pair = block.Key(i);
+    Numbers numbers;
+    if (!ReadNumbers(pair.value, numbers) || numbers.values.size() != 3) return false;
+    auto [begin, end] = numbers.spans[1];
+    std::optional<std::string> yaw = AddDegrees(
+        std::string_view(pair.value).substr(begin, end - begin), static_cast<long long>(yaw_));
+    if (!yaw) return false;
+    std::string value = pair.value;
+    value.replace(begin, end - begin, *yaw);
+    if (value != pair.value) static_cast<void>(block.SetValue(i, value));
+    return true;
+  }
+
+  void Entity(MapBlock& block) {
+    for (std::size_t i = 0; i < block.KeyCount(); ++i) {
+      const std::string key = block.Key(i).key;
+      if (SameName(key, "origin") || SameName(key, "BasisOrigin")) {
+        Change(block, i, [this](Numbers& n) { return Points(n, 3); });
+      } else if (SameName(key, "BasisNormal") || SameName(key, "BasisU") ||
+                 SameName(key, "BasisV")) {
+        Change(block, i, [this](Numbers& n) { return n.values.size() == 3 && Vectors(n); });
+      } else if (SameName(key, "angles") && turns_ && !TurnYaw(block, i)) {
+        Change(block, i, [this](Numbers& n) {
+          if (n.values.size() != 3) return false;
+          Vector3 angles = AnglesOf(turn_ * FromAngles({n.values[0], n.values[1], n.values[2]}));
+          n.values.assign(angles.begin(), angles.end());
+          return true;
+        });
+      }
+    }
+  }
+
+  Matrix turn_;
+  Vector3 offset_;
+  bool turns_;
+  bool yawOnly_;
+  double yaw_;
+  // Moves round, and so do turns by other than quarters: their results may
+  // carry noise worth rounding away. Quarter turns only swap and negate.
+  bool inexact_;
+};
+
+}  // namespace
+
+std::optional<Vector3> ReadVector(std::string_view text) {
+  Numbers numbers;
+  for (char c : text) {
+    if (c == '(' || c == ')' || c == '[' || c == ']') return std::nullopt;
+  }
+  if (!ReadNumbers(text, numbers) || numbers.values.size() != 3) return std::nullopt;
+  return Vector3{numbers.values[0], numbers.values[1], numbers.values[2]};
+}
+
+std::string WriteNumber(double value, bool inexact) {
+  if (value == 0) return "0";  // never "-0"
+  const double whole = std::round(value);
+  if ((inexact || whole == value) && std::fabs(value - whole) < 1e-9 && std::fabs(whole) < 1e15) {
+    return std::to_string(static_cast<long long>(whole));
+  }
+  char text[400];
+  auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+  return std::string(text, written.ptr);
+}
+
+void TransformDocument(MapDocument& document, const Vector3& offset, const Vector3& angles) {
+  BlockTree* tree = document.Blocks();
+  if (tree == nullptr || (offset == Vector3{0, 0, 0} && angles == Vector3{0, 0, 0})) return;
+  Transformer(offset, angles).Walk(tree->Top(), false);
+}
+
+}  // namespace mapwright

@@ -1,0 +1,158 @@
+// Moving and turning documents: the texture-lock rule on a case worked by
+// hand, the writing of numbers, and round trips over every corpus map (a
+// move and its inverse, four quarter turns about each axis) that give every
+// number back and leave every other line as it was.
+#include "map/edit/transform.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "map/model/block_tree.h"
+#include "map/read/map_parser.h"
+#include "map/write/map_writer.h"
+#include "map_test_support.h"
+
+namespace mapwright::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Transformed(const std::string& text,
+                        const std::vector<std::pair<Vector3, Vector3>>& steps) {
+  MapDocument document;
+  ParseMap(document, text, nullptr);
+  ReadBlocks(document);
+  for (const auto& [offset, angles] : steps) TransformDocument(document, offset, angles);
+  return std::string(WriteMap(document)->view());
+}
+
+TEST(Transform, TexturesStayOnTheBrushAsWorkedByHand) {
+  const std::string side =
+      "side\n{\n\"plane\" \"(0 0 64) (64 0 64) (64 -64 64)\"\n"
+      "\"uaxis\" \"[1 0 0 8] 0.25\"\n\"vaxis\" \"[0 -1 0 0] 0.5\"\n\"rotation\" \"0\"\n}\n";
+  // A quarter turn about z takes x to y and y to -x; then a move by
+  // (16 32 0): u = p.axis/scale + shift stays for every point of the face
+  // when shift' = 8 - (16 32 0).(0 1 0)/0.25 = -120, and for v the axis
+  // (0 -1 0) becomes (1 0 0) and shift' = 0 - 16/0.5 = -32.
+  EXPECT_EQ(
+      Transformed(side, {{{16, 32, 0}, {0, 90, 0}}}),
+      "side\n{\n\"plane\" \"(16 32 64) (16 96 64) (80 96 64)\"\n"
+      "\"uaxis\" \"[0 1 0 -120] 0.25\"\n\"vaxis\" \"[1 0 0 -32] 0.5\"\n\"rotation\" \"0\"\n}\n");
+}
+
+TEST(Transform, NumbersAreWrittenWhole) {
+  EXPECT_EQ(WriteNumber(-0.0), "0");
+  EXPECT_EQ(WriteNumber(3.0000000000004), "3");
+  EXPECT_EQ(WriteNumber(-2.5), "-2.5");
+  EXPECT_EQ(WriteNumber(0.1 + 0.2), "0.30000000000000004");  // read back exactly
+  EXPECT_EQ(WriteNumber(1e-5), "0.00001");
+  EXPECT_EQ(std::stod(WriteNumber(1.0 / 3)), 1.0 / 3);
+}
+
+// The keys a transform changes, and how their numbers compare.
+bool Moved(const std::string& key) {
+  for (const char* name : {"plane", "uaxis", "vaxis", "startposition", "v", "origin", "BasisOrigin",
+                           "BasisNormal", "BasisU", "BasisV", "angles", "row0"}) {
+    if (SameName(key, name)) return true;
+  }
+  return key.rfind("row", 0) == 0;
+}
+
+std::vector<double> NumbersOf(const std::string& value) {
+  std::string spaced = value;
+  for (char& c : spaced) {
+    if (c == '(' || c == ')' || c == '[' || c == ']') c = ' ';
+  }
+  std::istringstream in(spaced);
+  std::vector<double> numbers;
+  for (double x; in >> x;) numbers.push_back(x);
+  return numbers;
+}
+
+// An entity's angles compared as the turns they stand for.
+std::vector<double> TurnOf(const std::vector<double>& angles) {
+  const double k = 3.14159265358979323846 / 180;
+  double sp = std::sin(angles[0] * k), cp = std::cos(angles[0] * k);
+  double sy = std::sin(angles[1] * k), cy = std::cos(angles[1] * k);
+  double sr = std::sin(angles[2] * k), cr = std::cos(angles[2] * k);
+  return {cp * cy,
+          sr * sp * cy - cr * sy,
+          cr * sp * cy + sr * sy,
+          cp * sy,
+          sr * sp * sy + cr * cy,
+          cr * sp * sy - sr * cy,
+          -sp,
+          sr * cp,
+          cr * cp};
+}
+
+// Line by line: the same lines, but for the values of moved keys, whose
+// numbers agree within tolerance.
+void ExpectSameMap(const std::string& expected, const std::string& got, double tolerance,
+                   const std::string& what) {
+  std::istringstream a(expected), b(got);
+  std::string lineA, lineB;
+  int line = 0;
+  while (std::getline(a, lineA)) {
+    ++line;
+    ASSERT_TRUE(std::getline(b, lineB)) << what << " ends early at line " << line;
+    if (lineA == lineB) continue;
+    MapDocument one, other;
+    ParseMap(one, "entity\n{\n" + lineA + "\n}\n", nullptr);
+    ParseMap(other, "entity\n{\n" + lineB + "\n}\n", nullptr);
+    ASSERT_EQ(one.EntityCount(), 1u);
+    ASSERT_EQ(other.EntityCount(), 1u);
+    ASSERT_EQ(one.Entity(0).KeyCount(), 1u) << what << " line " << line << ": " << lineA;
+    const std::string key = one.Entity(0).Key(0).key;
+    ASSERT_TRUE(Moved(key)) << what << " line " << line << " changed: " << lineA << " / " << lineB;
+    ASSERT_EQ(key, other.Entity(0).Key(0).key);
+    std::vector<double> x = NumbersOf(one.Entity(0).Key(0).value);
+    std::vector<double> y = NumbersOf(other.Entity(0).Key(0).value);
+    if (SameName(key, "angles") && x.size() == 3 && y.size() == 3) {
+      if (tolerance > 0) {  // the same turn
+        x = TurnOf(x);
+        y = TurnOf(y);
+      } else {  // the same angles but for whole turns (compared in doubles)
+        for (std::size_t i = 0; i < 3; ++i) {
+          ASSERT_LE(std::fabs(std::remainder(x[i] - y[i], 360.0)), 1e-9)
+              << what << " line " << line << ": " << lineA << " / " << lineB;
+        }
+        continue;
+      }
+    }
+    ASSERT_EQ(x.size(), y.size()) << what << " line " << line;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      ASSERT_NEAR(x[i], y[i], tolerance)
+          << what << " line " << line << ": " << lineA << " / " << lineB;
+    }
+  }
+  EXPECT_FALSE(std::getline(b, lineB)) << what << " has more lines";
+}
+
+TEST(TransformCorpus, RoundTripsGiveEveryNumberBack) {
+  std::vector<fs::path> maps = CorpusMaps();
+  if (maps.empty()) GTEST_SKIP() << "no maps in " << MAPWRIGHT_CORPUS_DIR << ": corpus absent";
+  for (const fs::path& example : MapsIn(MAPWRIGHT_EXAMPLES_DIR)) maps.push_back(example);
+  for (const fs::path& path : maps) {
+    const std::string text = Read(path);
+    const std::string name = path.filename().string();
+    const Vector3 move{123.25, -4096.5, 77.125};
+    const Vector3 back{-move[0], -move[1], -move[2]};
+    if (text.find("\"plane\"") != std::string::npos) {
+      EXPECT_NE(Transformed(text, {{move, {}}}), text) << name;
+    }
+    ExpectSameMap(text, Transformed(text, {{move, {}}, {back, {}}}), 0.001, name + " moved back");
+    for (const Vector3& quarter : {Vector3{0, 90, 0}, Vector3{90, 0, 0}, Vector3{0, 0, 90}}) {
+      ExpectSameMap(text,
+                    Transformed(text, {{{}, quarter}, {{}, quarter}, {{}, quarter}, {{}, quarter}}),
+                    quarter[1] != 0 ? 0.0 : 0.001, name + " turned four times");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mapwright::testing
