@@ -8,6 +8,7 @@
 #include "bindings/block_object.h"
 #include "bindings/call_outs.h"
 #include "bindings/script_values.h"
+#include "map/edit/merge.h"
 #include "map/edit/rename.h"
 #include "map/edit/transform.h"
 #include "map/read/map_parser.h"
@@ -335,6 +336,21 @@ int DocumentTransform(ScriptHost& host) {
   std::optional<Vector3> angles = vector(anglesText);
   if (!offset || !angles || owner->Blocks() == nullptr) return 0;
   TransformDocument(owner->document, *offset, *angles);
+  return 0;
+}
+
+}  // namespace mapwright
+
+namespace mapwright {
+
+// Copies the other document's entities, world brushes and visgroups into
+// this one with fresh ids; the other stays as it was.
+int DocumentMerge(ScriptHost& host) {
+  auto args = ReadArguments<Document, Document>(host);
+  if (!args) return 0;
+  auto [owner, other] = *args;
+  if (owner->Blocks() == nullptr || other->Blocks() == nullptr) return 0;
+  MergeDocument(owner->document, other->document);
   return 0;
 }
 

@@ -70,6 +70,7 @@ int DocumentBlock(ScriptHost& host);
 int DocumentFindBlock(ScriptHost& host);
 int DocumentPrefix(ScriptHost& host);
 int DocumentTransform(ScriptHost& host);
+int DocumentMerge(ScriptHost& host);
 
 }  // namespace mapwright
 

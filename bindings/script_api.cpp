@@ -75,6 +75,7 @@ constexpr ScriptFunction kDocumentMethods[] = {
     {"FindBlock", Native<DocumentFindBlock>},
     {"Prefix", Native<DocumentPrefix>},
     {"Transform", Native<DocumentTransform>},
+    {"Merge", Native<DocumentMerge>},
 };
 
 constexpr ScriptFunction kBlockMethods[] = {

@@ -179,6 +179,11 @@ function VMF:Prefix(prefix) end
 ---@param angles string? "pitch yaw roll" in degrees; nil or "" for none
 function VMF:Transform(offset, angles) end
 
+---Copies other's entities (with their brushes, editor data, outputs and hidden wrappers), world
+---brushes and visgroups into this document with fresh ids; references follow. other stays.
+---@param other VMF
+function VMF:Merge(other) end
+
 ---An entity of a document: its pairs and outputs.
 ---@class VMFEntity
 local VMFEntity = {}

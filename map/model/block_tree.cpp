@@ -197,8 +197,18 @@ void BlockTree::EntityAdded(MapEntity& entity) {
   } else {
     block.layout.anchor = static_cast<std::uint32_t>(document_->layout.entitiesEnd);
     block.layout.rank = kEntityRank;
+    MarkEdited(parent);  // the top writes its new entities
   }
   Place(parent, block);
+}
+
+MapBlock& BlockTree::AddTopBlock(std::string_view name, std::uint32_t anchor, bool withEntities) {
+  MapBlock& block = Make(BlockRole::kPlain, Store(name), &Top());
+  block.layout.anchor = anchor;
+  block.layout.rank = withEntities ? kEntityRank : kOtherRank;
+  Place(Top(), block);
+  MarkEdited(Top());
+  return block;
 }
 
 void BlockTree::RemoveChild(MapBlock& parent, std::size_t i) {

@@ -52,6 +52,9 @@ class BlockTree {
   // or for one that has its outputs block, or parent is an outputs block. A
   // block named "entity" is a new entity of the document.
   MapBlock* AddChild(MapBlock& parent, std::string_view name);
+  // A new empty top-level block written at anchor, a place in the source:
+  // among the new entities there when withEntities, else after them.
+  MapBlock& AddTopBlock(std::string_view name, std::uint32_t anchor, bool withEntities);
   // Removes child i of parent with everything inside it, entities too.
   void RemoveChild(MapBlock& parent, std::size_t i);
 

@@ -6,6 +6,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "map/model/line_geometry.h"
@@ -235,7 +236,7 @@ void Writer::NewBlock(const MapBlock& block, int depth, std::string& out) {
 bool Writer::WrittenByBlocks(const MapBlock& block) {
   switch (block.Role()) {
     case BlockRole::kEntity:
-      return block.Entity()->layout.writtenInBlock;
+      return true;
     case BlockRole::kOutputs:
     case BlockRole::kWorld:
       return false;
@@ -258,12 +259,16 @@ void Writer::EditedBlock(const MapBlock& block) {
     }
     if (!lines.empty()) Insert(layout.pairsEnd, std::move(lines));
   }
+  // New blocks go where their anchors say, those at one place together.
   std::string children;
+  std::size_t at = layout.childrenEnd;
   for (const MapBlock* child : block.Children()) {
-    if (!child->layout.read && WrittenByBlocks(*child))
-      NewBlock(*child, layout.depth + 1, children);
+    if (child->layout.read || !WrittenByBlocks(*child)) continue;
+    if (child->layout.anchor != at && !children.empty()) Insert(at, std::exchange(children, {}));
+    at = child->layout.anchor;
+    NewBlock(*child, layout.depth + 1, children);
   }
-  if (!children.empty()) Insert(layout.childrenEnd, std::move(children));
+  if (!children.empty()) Insert(at, std::move(children));
 }
 
 void Writer::Blocks(const BlockTree& tree) {
@@ -303,10 +308,11 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
       Removed(entity);
     }
   }
+  // With a block tree, its pass writes them, in its order.
   std::string created;
-  for (std::size_t i = 0; i < document_.EntityCount(); ++i) {
+  for (std::size_t i = 0; i < document_.EntityCount() && document_.Blocks() == nullptr; ++i) {
     const MapEntity& entity = document_.Entity(i);
-    if (!entity.layout.read && !entity.layout.writtenInBlock) NewEntity(entity, created);
+    if (!entity.layout.read) NewEntity(entity, created);
   }
   if (!created.empty()) Insert(document_.layout.entitiesEnd, std::move(created));
   if (const BlockTree* tree = document_.Blocks()) Blocks(*tree);

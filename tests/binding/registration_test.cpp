@@ -40,7 +40,7 @@ std::vector<std::string> ExpectedRegistration() {
                            "FindNextByClass", "Text",          "SetWorldKey",
                            "RemoveEntity",    "Load",          "Save",
                            "BlockCount",      "Block",         "FindBlock",
-                           "Prefix",          "Transform"}) {
+                           "Prefix",          "Transform",     "Merge"}) {
     calls.push_back(std::string("SetMemberFunction VMF.") + name);
   }
   calls.insert(calls.end(),

@@ -141,6 +141,7 @@ local signatures = {
     SetWorldKey = { "text", "text" }, RemoveEntity = { "entity" }, __gc = {},
     Load = { "text" }, Save = { "text" }, BlockCount = {}, Block = { "int" },
     FindBlock = { "text", "int" }, Prefix = { "text" }, Transform = { "opttext", "opttext" },
+    Merge = { "document" },
   },
   entity = {
     Key = { "int" }, KeyCount = {}, Connection = { "int" }, ConnectionCount = {}, Class = {},
@@ -177,7 +178,7 @@ for kind, names in pairs(methods) do
         local before = fresh.document:Text()
         local args = {}
         for i, a in ipairs(signature) do
-          args[i] = a == "entity" and fresh.entity or good[a]
+          args[i] = a == "entity" and fresh.entity or a == "document" and fresh.document or good[a]
         end
         args[position] = wrong[2]
         local results = check.pack(metas[kind][name](fresh[kind], args[1], args[2]))
