@@ -1,0 +1,119 @@
+// Merging every corpus map into another (and one into itself): read back from
+// the written text, the copies add no id twice in its kind, every sides,
+// visgroupid and groupid reference names a block there (as far as it did in
+// the maps merged), every brush and entity is there, and the merged-in
+// document is unchanged.
+#include "map/edit/merge.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "map/model/block_tree.h"
+#include "map/read/map_parser.h"
+#include "map/write/map_writer.h"
+#include "map_test_support.h"
+
+namespace mapwright::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Ids by kind and the references, as a plain walk of the tree finds them.
+struct Census {
+  std::map<std::string, std::multiset<std::string>> ids;        // side, visgroup, other
+  std::vector<std::pair<std::string, std::string>> references;  // kind, id
+  std::size_t solids = 0;
+  std::size_t entities = 0;
+
+  std::size_t Duplicates() const {
+    std::size_t count = 0;
+    for (const auto& [kind, all] : ids) {
+      for (auto at = all.begin(); at != all.end(); at = all.upper_bound(*at)) {
+        count += all.count(*at) - 1;
+      }
+    }
+    return count;
+  }
+  std::size_t Broken() const {
+    std::size_t count = 0;
+    for (const auto& [kind, id] : references) count += ids.at(kind).count(id) == 0 ? 1 : 0;
+    return count;
+  }
+};
+
+void Walk(MapBlock& block, Census& census, bool inVisgroups) {
+  const std::string name(block.Name());
+  census.solids += name == "solid";
+  census.entities += block.Role() == BlockRole::kEntity;
+  for (std::size_t i = 0; i < block.KeyCount(); ++i) {
+    PairText pair = block.Key(i);
+    if (pair.key == "id") {
+      census.ids[name == "side" ? "side" : "other"].insert(pair.value);
+    } else if (pair.key == "visgroupid") {
+      if (inVisgroups) {
+        census.ids["visgroup"].insert(pair.value);
+      } else {
+        census.references.emplace_back("visgroup", pair.value);
+      }
+    } else if (pair.key == "groupid") {
+      census.references.emplace_back("other", pair.value);
+    } else if (pair.key == "sides" || pair.key == "sides2") {
+      std::istringstream list(pair.value);
+      for (std::string id; list >> id;) census.references.emplace_back("side", id);
+    }
+  }
+  for (std::size_t i = 0; i < block.ChildCount(); ++i) {
+    Walk(block.Child(i), census, inVisgroups || name == "visgroups");
+  }
+}
+
+Census CensusOf(const std::string& text) {
+  MapDocument document;
+  ParseMap(document, text, nullptr);
+  ReadBlocks(document);
+  Census census;
+  for (const char* kind : {"side", "other", "visgroup"}) census.ids[kind];
+  Walk(document.Blocks()->Top(), census, false);
+  return census;
+}
+
+TEST(MergeCorpus, CopiesTakeFreshIdsAndTheirReferencesFollow) {
+  std::vector<fs::path> maps = CorpusMaps();
+  if (maps.empty()) GTEST_SKIP() << "no maps in " << MAPWRIGHT_CORPUS_DIR << ": corpus absent";
+  for (std::size_t i = 0; i < maps.size(); ++i) {
+    // Each map takes in the next, and the first takes in itself.
+    const std::string into = Read(maps[i]);
+    const std::string from = i == 0 ? into : Read(maps[(i + 1) % maps.size()]);
+    const std::string what =
+        maps[i].filename().string() + " <- " +
+        (i == 0 ? std::string("itself") : maps[(i + 1) % maps.size()].filename().string());
+    MapDocument document, other;
+    ParseMap(document, into, nullptr);
+    ParseMap(other, from, nullptr);
+    ReadBlocks(document);
+    ReadBlocks(other);
+    MergeDocument(document, i == 0 ? document : other);
+    const std::string merged(WriteMap(document)->view());
+    EXPECT_EQ(std::string(WriteMap(other)->view()), from) << what << ": the other is unchanged";
+
+    const Census before = CensusOf(into);
+    const Census added = CensusOf(from);
+    const Census after = CensusOf(merged);
+    EXPECT_EQ(after.Duplicates(), before.Duplicates()) << what << ": ids given twice";
+    EXPECT_LE(after.Broken(), before.Broken() + added.Broken()) << what << ": references lost";
+    EXPECT_EQ(after.entities, before.entities + added.entities) << what;
+    EXPECT_EQ(after.references.size(), before.references.size() + added.references.size()) << what;
+    // Brushes of the world and of entities; a map's other solids (inside
+    // blocks that are neither) stay behind.
+    EXPECT_LE(after.solids, before.solids + added.solids) << what;
+    EXPECT_GE(after.solids + 0, before.solids + added.solids - added.solids / 100) << what;
+  }
+}
+
+}  // namespace
+}  // namespace mapwright::testing
