@@ -1,6 +1,7 @@
 -- A mapper's job on a prefab: list what is in it, remove the outputs that
--- reach no entity, retune its lights, and stamp renamed copies, each saved
--- to a file that an editor opens intact. Every saved file is compared with
+-- reach no entity, retune its lights, stamp renamed copies, each saved to a
+-- file that an editor opens intact, and stamp prefixed, moved and turned
+-- copies into one map. Every saved file is compared with
 -- its input: only the intended lines change, and every brush and block is
 -- still there.
 --
@@ -133,3 +134,77 @@ for copy = 1, copies do
   end)
 end
 print(string.format("Stamped %d copies; no name is shared between them", copies))
+
+-- Stamping for real: each copy prefixed (a wildcard reference stays within
+-- its copy), turned a quarter more than the last and moved along, then
+-- merged into one map with fresh ids; the map is written with WriteFile.
+local stampedPath = outputFolder .. "/control_room_stamped.vmf"
+local stamped = Mapwright.VMF()
+local button = select(2, prefab:FindByName("control_button"):FindKey("origin"))
+local placed = {}
+for copy = 1, copies do
+  local document = Mapwright.VMF()
+  document:Load(fixedPath)
+  document:Prefix("c" .. copy .. "_")
+  local offset, yaw = (copy * 1024) .. " 0 0", copy * 90
+  document:Transform(offset, "0 " .. yaw .. " 0")
+  stamped:Merge(document)
+  -- Where the copy's button should be: turned about z, then moved.
+  local x, y, z = button:match("^(%S+) (%S+) (%S+)$")
+  local turns = { { 1, 0 }, { 0, 1 }, { -1, 0 }, { 0, -1 } }
+  local turn = turns[math.floor(yaw / 90) % 4 + 1]
+  local c, s = turn[1], turn[2]
+  placed[copy] = string.format("%d %d %d", c * x - s * y + copy * 1024, s * x + c * y, z)
+end
+local stampedText = stamped:Text()
+local earlier = Mapwright.VMF()
+if earlier:Load(stampedPath) then
+  -- WriteFile never replaces a file: a run before wrote this one.
+  if earlier:Text() ~= stampedText then error(stampedPath .. " holds another map") end
+elseif not Mapwright.WriteFile(stampedPath, stampedText) then
+  error("cannot write " .. stampedPath)
+end
+
+-- The proof, from the written text alone.
+local written = Mapwright.VMF()
+written:Parse(Mapwright.ReadFile(stampedPath))
+local counts, ids = { solid = 0, side = 0 }, { side = {}, other = {} }
+local function census(block)
+  local kind = block:Name()
+  if counts[kind] then counts[kind] = counts[kind] + 1 end
+  local _, id = block:FindKey("id")
+  if id then
+    local run = kind == "side" and ids.side or ids.other
+    if run[id] then error("the id " .. id .. " is given twice") end
+    run[id] = true
+  end
+  for i = 0, block:BlockCount() - 1 do census(block:Block(i)) end
+end
+for i = 0, written:BlockCount() - 1 do census(written:Block(i)) end
+local prefabCounts = { solid = 0, side = 0 }
+for line in text:gmatch("[^\n]+") do
+  local word = line:match("^%s*(%a+)%s*$")
+  if prefabCounts[word] then prefabCounts[word] = prefabCounts[word] + 1 end
+end
+for kind, n in pairs(prefabCounts) do
+  if counts[kind] ~= copies * n then
+    error(string.format("%d %s blocks stamped, not %d", counts[kind], kind, copies * n))
+  end
+end
+local owners = {}
+for i = 0, written:EntityCount() - 1 do
+  local n = select(2, written:Entity(i):FindKey("targetname"))
+  if n then
+    if owners[n:lower()] then error("copies share the name " .. n) end
+    owners[n:lower()] = true
+  end
+end
+for copy = 1, copies do
+  local origin = select(2, written:FindByName("c" .. copy .. "_control_button"):FindKey("origin"))
+  if origin ~= placed[copy] then error("copy " .. copy .. "'s button stands at " .. origin) end
+  print(string.format("  copy %d: prefixed c%d_, turned %d degrees, button at %s", copy, copy,
+                      copy * 90, origin))
+end
+print(string.format("Stamped map %s: %d copies, %d solids and %d sides (the prefab has %d and " ..
+                    "%d), every id unique, no name shared", stampedPath, copies, counts.solid,
+                    counts.side, prefabCounts.solid, prefabCounts.side))
