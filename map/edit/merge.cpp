@@ -45,21 +45,42 @@ struct Ids {
   std::int64_t visgroup = 0;
 };
 
+// An id as the format reads it (atoi), from a text that need not end.
+std::int64_t IdOf(std::string_view text) {
+  char digits[16];
+  const std::size_t length = std::min(text.size(), sizeof digits - 1);
+  text.copy(digits, length);
+  digits[length] = '\0';
+  return ParseEntityId(digits);
+}
+
+// Reads the pairs where they are kept: an entity's id is its field.
 void Scan(MapBlock& block, Ids& highest, bool inVisgroups) {
   const bool side = SameName(block.Name(), "side");
   const bool visgroup = inVisgroups && SameName(block.Name(), "visgroup");
-  for (std::size_t i = 0; i < block.KeyCount(); ++i) {
-    PairText pair = block.Key(i);
-    const std::int64_t id = ParseEntityId(pair.value.c_str());
-    if (SameName(pair.key, "id")) {
+  auto see = [&](std::string_view key, std::string_view value) {
+    if (SameName(key, "id")) {
       std::int64_t& run = side ? highest.side : highest.other;
-      run = std::max(run, id);
-    } else if (visgroup && SameName(pair.key, "visgroupid")) {
-      highest.visgroup = std::max(highest.visgroup, id);
+      run = std::max(run, IdOf(value));
+    } else if (visgroup && SameName(key, "visgroupid")) {
+      highest.visgroup = std::max(highest.visgroup, IdOf(value));
     }
+  };
+  switch (block.Role()) {
+    case BlockRole::kEntity:
+      for (const KeyValue& pair : block.Entity()->Keys()) see(pair.key, pair.value);
+      break;
+    case BlockRole::kWorld:
+      for (const KeyValue& pair : block.Document().WorldKeys()) see(pair.key, pair.value);
+      break;
+    case BlockRole::kOutputs:
+      break;
+    default:
+      for (const BlockPair& pair : block.OwnPairs()) see(pair.key, pair.value);
   }
-  for (std::size_t i = 0; i < block.ChildCount(); ++i) {
-    Scan(block.Child(i), highest, inVisgroups || SameName(block.Name(), "visgroups"));
+  block.ChildCount();  // a world or outputs block made since the tree was read, too
+  for (MapBlock* child : block.Children()) {
+    Scan(*child, highest, inVisgroups || SameName(block.Name(), "visgroups"));
   }
 }
 
