@@ -140,23 +140,44 @@ bool IsSeparator(char c) {
 }
 
 bool ReadNumbers(std::string_view text, Numbers& numbers) {
-  const std::string copy(text);  // strtod wants a terminated text
-  for (std::size_t i = 0; i < copy.size();) {
-    if (IsSeparator(copy[i])) {
+  numbers.values.clear();
+  numbers.spans.clear();
+  for (std::size_t i = 0; i < text.size();) {
+    if (IsSeparator(text[i])) {
       ++i;
       continue;
     }
     std::size_t end = i;
-    while (end < copy.size() && !IsSeparator(copy[end])) ++end;
-    const std::string token = copy.substr(i, end - i);
-    char* stop = nullptr;
-    const double value = std::strtod(token.c_str(), &stop);
-    if (stop != token.c_str() + token.size() || !std::isfinite(value)) return false;
+    while (end < text.size() && !IsSeparator(text[end])) ++end;
+    // Values are followed by a quote or end in the text they stand in, so
+    // the number is read where it stands; one that runs on is read again.
+    char* last = nullptr;
+    double value = std::strtod(text.data() + i, &last);
+    if (last != text.data() + end) {
+      const std::string token(text.substr(i, end - i));
+      value = std::strtod(token.c_str(), &last);
+      if (last != token.c_str() + token.size()) return false;
+    }
+    if (!std::isfinite(value)) return false;
     numbers.values.push_back(value);
     numbers.spans.emplace_back(i, end);
     i = end;
   }
   return true;
+}
+
+// Pair i of a block the transform reads: an entity's, or a plain block's.
+std::pair<std::string_view, std::string_view> PairOf(const MapBlock& block, std::size_t i) {
+  if (block.Role() == BlockRole::kEntity) {
+    const KeyValue& pair = block.Entity()->Key(i);
+    return {pair.key, pair.value};
+  }
+  const BlockPair& pair = block.OwnPairs()[i];
+  return {pair.key, pair.value};
+}
+
+bool HoldsOwnPairs(const MapBlock& block) {
+  return block.Role() == BlockRole::kEntity || block.Role() == BlockRole::kPlain;
 }
 
 // The value with every number that changed written anew, and everything
@@ -201,7 +222,7 @@ class Transformer {
       Each(block, "v", [this](Numbers& n) { return Points(n, 3); });
     } else if (inDisplacement && (SameName(name, "normals") || SameName(name, "offset_normals") ||
                                   SameName(name, "offsets"))) {
-      for (std::size_t i = 0; i < block.KeyCount(); ++i) {
+      for (std::size_t i = 0; i < block.KeyCount() && HoldsOwnPairs(block); ++i) {
         Change(block, i, [this](Numbers& n) { return Vectors(n); });
       }
     }
@@ -213,19 +234,20 @@ class Transformer {
   // Changes pair i's numbers with change, which says whether it could.
   template <typename Edit>
   void Change(MapBlock& block, std::size_t i, Edit change) {
-    const PairText pair = block.Key(i);
-    Numbers numbers;
-    if (!ReadNumbers(pair.value, numbers)) return;
-    std::vector<double> before = numbers.values;
+    const std::string_view text = PairOf(block, i).second;
+    Numbers& numbers = numbers_;
+    if (!ReadNumbers(text, numbers)) return;
+    before_ = numbers.values;
     if (!change(numbers)) return;
-    std::swap(before, numbers.values);
-    const std::string value = Rewritten(pair.value, numbers, before, inexact_);
-    if (value != pair.value) static_cast<void>(block.SetValue(i, value));
+    std::swap(before_, numbers.values);
+    const std::string value = Rewritten(text, numbers, before_, inexact_);
+    if (value != text) static_cast<void>(block.SetValue(i, value));
   }
   template <typename Edit>
   void Each(MapBlock& block, std::string_view key, Edit change) {
+    if (!HoldsOwnPairs(block)) return;
     for (std::size_t i = 0; i < block.KeyCount(); ++i) {
-      if (SameName(block.Key(i).key, key)) Change(block, i, change);
+      if (SameName(PairOf(block, i).first, key)) Change(block, i, change);
     }
   }
 
@@ -258,8 +280,8 @@ class Transformer {
   }
 
   void Side(MapBlock& block) {
-    for (std::size_t i = 0; i < block.KeyCount(); ++i) {
-      const std::string key = block.Key(i).key;
+    for (std::size_t i = 0; i < block.KeyCount() && HoldsOwnPairs(block); ++i) {
+      const std::string_view key = PairOf(block, i).first;
       if (SameName(key, "plane")) {
         Change(block, i, [this](Numbers& n) { return Points(n, 9); });
       } else if (SameName(key, "uaxis") || SameName(key, "vaxis")) {
@@ -272,22 +294,22 @@ class Transformer {
   // in decimal: nothing rounds. False when the turn or the text is another.
   bool TurnYaw(MapBlock& block, std::size_t i) {
     if (!yawOnly_ || std::trunc(yaw_) != yaw_) return false;
-    const PairText pair = block.Key(i);
+    const std::string_view text = PairOf(block, i).second;
     Numbers numbers;
-    if (!ReadNumbers(pair.value, numbers) || numbers.values.size() != 3) return false;
+    if (!ReadNumbers(text, numbers) || numbers.values.size() != 3) return false;
     auto [begin, end] = numbers.spans[1];
-    std::optional<std::string> yaw = AddDegrees(
-        std::string_view(pair.value).substr(begin, end - begin), static_cast<long long>(yaw_));
+    std::optional<std::string> yaw =
+        AddDegrees(text.substr(begin, end - begin), static_cast<long long>(yaw_));
     if (!yaw) return false;
-    std::string value = pair.value;
+    std::string value(text);
     value.replace(begin, end - begin, *yaw);
-    if (value != pair.value) static_cast<void>(block.SetValue(i, value));
+    if (value != text) static_cast<void>(block.SetValue(i, value));
     return true;
   }
 
   void Entity(MapBlock& block) {
     for (std::size_t i = 0; i < block.KeyCount(); ++i) {
-      const std::string key = block.Key(i).key;
+      const std::string_view key = PairOf(block, i).first;
       if (SameName(key, "origin") || SameName(key, "BasisOrigin")) {
         Change(block, i, [this](Numbers& n) { return Points(n, 3); });
       } else if (SameName(key, "BasisNormal") || SameName(key, "BasisU") ||
@@ -312,6 +334,8 @@ class Transformer {
   // Moves round, and so do turns by other than quarters: their results may
   // carry noise worth rounding away. Quarter turns only swap and negate.
   bool inexact_;
+  Numbers numbers_;  // room reused from value to value
+  std::vector<double> before_;
 };
 
 }  // namespace

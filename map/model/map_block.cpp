@@ -144,7 +144,7 @@ bool MapBlock::SetKey(std::string_view key, std::string_view value) {
   bool found = false;
   for (BlockPair& pair : pairs_) {
     if (!SameName(key, pair.key)) continue;
-    texts.Release(pair.value.data());
+    ReleaseValue(texts, pair.place, pair.value.data());
     pair.value = texts.StoreEdited(value);
     pair.place.edited = true;
     found = true;
@@ -175,7 +175,7 @@ void MapBlock::RemoveKey(std::string_view key) {
       continue;
     }
     if (pair.place.read) cuts_.push_back(pair.place);
-    tree_->Texts().Release(pair.value.data());
+    ReleaseValue(tree_->Texts(), pair.place, pair.value.data());
   }
   if (kept == pairs_.size()) return;
   pairs_.resize(kept);
@@ -196,7 +196,7 @@ bool MapBlock::SetValue(std::size_t i, std::string_view value) {
       break;
   }
   if (!FitsInQuotes(value)) return false;
-  tree_->Texts().Release(pairs_[i].value.data());
+  ReleaseValue(tree_->Texts(), pairs_[i].place, pairs_[i].value.data());
   pairs_[i].value = tree_->Texts().StoreEdited(value);
   pairs_[i].place.edited = true;
   MarkEdited();

@@ -94,7 +94,7 @@ void MapDocument::RemoveWorldKey(std::string_view key) {
       continue;
     }
     if (pair.place.read) worldCuts_.push_back(pair.place);
-    texts_.Release(pair.value);
+    ReleaseValue(texts_, pair.place, pair.value);
   }
   if (kept == worldKeys_.size()) return;
   worldKeys_.resize(kept);
@@ -104,7 +104,7 @@ void MapDocument::RemoveWorldKey(std::string_view key) {
 
 bool MapDocument::SetWorldValue(std::size_t i, std::string_view value) {
   if (!FitsInQuotes(value)) return false;
-  texts_.Release(worldKeys_[i].value);
+  ReleaseValue(texts_, worldKeys_[i].place, worldKeys_[i].value);
   worldKeys_[i].value = texts_.StoreEdited(value);
   worldKeys_[i].place.edited = true;
   edits_.Bump();

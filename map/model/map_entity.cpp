@@ -130,7 +130,7 @@ void MapEntity::RemoveKey(std::string_view key) {
     if (SameName(key, pair.key)) {
       if (pair.place.read) cuts_.push_back(pair.place);
       FieldFollows(pair.key, "");
-      texts_->Release(pair.value);
+      ReleaseValue(*texts_, pair.place, pair.value);
     } else {
       keys_[kept++] = pair;
     }
@@ -144,7 +144,7 @@ void MapEntity::RemoveKey(std::string_view key) {
 bool MapEntity::SetValue(std::size_t i, std::string_view value) {
   if (!FitsInQuotes(value)) return false;
   KeyValue& pair = keys_[i];
-  texts_->Release(pair.value);
+  ReleaseValue(*texts_, pair.place, pair.value);
   pair.value = texts_->StoreEdited(value);
   pair.place.edited = true;
   FieldFollows(pair.key, pair.value);
@@ -218,8 +218,8 @@ bool MapEntity::SetConnection(std::size_t i, std::string_view output,
     connection.output = texts_->Intern(output);
     connection.place.keyEdited = true;
   }
-  texts_->Release(connection.target);
-  texts_->Release(connection.parameters);
+  ReleaseValue(*texts_, connection.place, connection.target);
+  ReleaseValue(*texts_, connection.place, connection.parameters);
   connection.target = texts_->StoreEdited(parts.target);
   connection.parameters = texts_->StoreEdited(parameters);
   connection.place.edited = true;
@@ -241,8 +241,8 @@ void MapEntity::ReplaceParameters(std::size_t i, const char* text) {
 
 void MapEntity::RemoveConnection(std::size_t i) {
   if (ConnectionAt(i).place.read) cuts_.push_back(ConnectionAt(i).place);
-  texts_->Release(ConnectionAt(i).target);
-  texts_->Release(ConnectionAt(i).parameters);
+  ReleaseValue(*texts_, ConnectionAt(i).place, ConnectionAt(i).target);
+  ReleaseValue(*texts_, ConnectionAt(i).place, ConnectionAt(i).parameters);
   // The shorter side moves up: the ones before i, or the ones after it.
   auto first = connections_.begin() + static_cast<std::ptrdiff_t>(removedFirst_);
   auto at = first + static_cast<std::ptrdiff_t>(i);

@@ -98,6 +98,12 @@ struct EntityLayout {
   bool writtenInBlock = false;
 };
 
+// Gives back a text an edit stored for a record at place: one read from the
+// source and never edited holds a text of the source's own.
+inline void ReleaseValue(TextPool& texts, const SourcePlace& place, const char* text) {
+  if (!place.read || place.edited) texts.Release(text);
+}
+
 // Whether map text can hold the text between quotes: the format has no
 // escape, so a double quote would end it early.
 inline bool FitsInQuotes(std::string_view text) {
@@ -118,7 +124,7 @@ template <typename Changed>
   if (!FitsInQuotes(key) || !FitsInQuotes(value)) return false;
   bool found = false;
   auto give = [&](KeyValue& pair) {
-    texts.Release(pair.value);
+    ReleaseValue(texts, pair.place, pair.value);
     pair.value = texts.StoreEdited(value);
     pair.place.edited = true;
     found = true;
