@@ -104,6 +104,9 @@ class Renumbering {
     }
   }
 
+  // The highest ids given.
+  const Ids& Last() const { return next_; }
+
   void Follow(Copy& copy) {
     for (auto& [key, value] : copy.pairs) {
       if (SameName(key, "visgroupid")) {
@@ -247,8 +250,15 @@ void MergeDocument(MapDocument& document, MapDocument& other) {
     }
   }
 
+  // The ids in use, as the last merge left them unless something else was
+  // edited since: stamping many copies does not read the whole map each time.
   Ids highest;
-  Scan(tree->Top(), highest, false);
+  BlockTree::IdsInUse& known = tree->idsInUse;
+  if (known.known && known.edits == document.Edits()) {
+    highest = {known.side, known.other, known.visgroup};
+  } else {
+    Scan(tree->Top(), highest, false);
+  }
   Renumbering renumbering(highest);
   for (Copy& copy : visgroups) renumbering.Assign(copy, true);
   for (Copy& copy : entities) renumbering.Assign(copy, false);
@@ -289,6 +299,8 @@ void MergeDocument(MapDocument& document, MapDocument& other) {
     }
     for (const Copy& copy : visgroups) adding.Block(*into, copy);
   }
+  const Ids& last = renumbering.Last();
+  known = {last.side, last.other, last.visgroup, document.Edits(), true};
 }
 
 }  // namespace mapwright

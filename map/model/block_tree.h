@@ -64,6 +64,18 @@ class BlockTree {
   void EntityRemoved(MapEntity& entity);
   void WorldAppeared();
 
+  // The highest id of each run (sides, visgroups, every other block) as the
+  // last merge left them, with the document's edit count then: valid while
+  // nothing else was edited.
+  struct IdsInUse {
+    std::int64_t side = 0;
+    std::int64_t other = 0;
+    std::int64_t visgroup = 0;
+    std::uint64_t edits = 0;
+    bool known = false;
+  };
+  IdsInUse idsInUse;
+
   // For the writer: the blocks whose pairs or children were edited, and the
   // read blocks removed.
   const std::vector<MapBlock*>& EditedBlocks() const { return edited_; }
