@@ -29,23 +29,15 @@ int PushFound(ScriptHost& host, DocumentObject& owner, MapEntity* entity) {
 
 }  // namespace
 
-void* DocumentObject::EntityToken(MapEntity& entity) {
-  std::size_t index = entity.Serial();
-  if (index >= entityTokens_.size()) entityTokens_.resize(index + 1, nullptr);
-  void*& token = entityTokens_[index];
-  if (token == nullptr) token = TheLiveObjects().AddBorrowed(ObjectKind::kEntity, &entity);
-  return token;
-}
-
-void* DocumentObject::BlockToken(MapBlock& block) {
-  std::size_t index = block.Serial();
-  if (index >= blockTokens_.size()) blockTokens_.resize(index + 1, nullptr);
-  void*& token = blockTokens_[index];
-  if (token == nullptr) token = TheLiveObjects().AddBorrowed(ObjectKind::kBlock, &block);
-  return token;
-}
-
 namespace {
+
+// The token of the object at index, made on first use.
+void* TokenAt(std::vector<void*>& tokens, std::size_t index, ObjectKind kind, void* object) {
+  if (index >= tokens.size()) tokens.resize(index + 1, nullptr);
+  void*& token = tokens[index];
+  if (token == nullptr) token = TheLiveObjects().AddBorrowed(kind, object);
+  return token;
+}
 
 void Revoke(std::vector<void*>& tokens, std::size_t index, ObjectKind kind) {
   if (index >= tokens.size() || tokens[index] == nullptr) return;
@@ -62,6 +54,14 @@ void RevokeAll(std::vector<void*>& tokens, ObjectKind kind) {
 }
 
 }  // namespace
+
+void* DocumentObject::EntityToken(MapEntity& entity) {
+  return TokenAt(entityTokens_, entity.Serial(), ObjectKind::kEntity, &entity);
+}
+
+void* DocumentObject::BlockToken(MapBlock& block) {
+  return TokenAt(blockTokens_, block.Serial(), ObjectKind::kBlock, &block);
+}
 
 void DocumentObject::RevokeRemoved() {
   Removals removed = document.TakeRemovals();

@@ -139,6 +139,34 @@ bool IsSeparator(char c) {
   return c == ' ' || c == '\t' || c == '(' || c == ')' || c == '[' || c == ']';
 }
 
+// Most numbers of a map are short decimals: with at most 15 digits, the
+// digits as an integer and a power of ten are exact doubles, and one
+// division rounds as reading the text would. False for any other text.
+bool QuickDecimal(std::string_view token, double& value) {
+  static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  std::size_t i = 0;
+  const bool negative = !token.empty() && token[0] == '-';
+  if (negative) ++i;
+  std::int64_t digits = 0;
+  int count = 0;
+  int fraction = -1;
+  for (; i < token.size(); ++i) {
+    const char c = token[i];
+    if (c == '.' && fraction < 0) {
+      fraction = 0;
+      continue;
+    }
+    if (c < '0' || c > '9' || ++count > 15) return false;
+    digits = digits * 10 + (c - '0');
+    if (fraction >= 0) ++fraction;
+  }
+  if (count == 0) return false;
+  value = static_cast<double>(digits) / kPowers[fraction > 0 ? fraction : 0];
+  if (negative) value = -value;
+  return true;
+}
+
 bool ReadNumbers(std::string_view text, Numbers& numbers) {
   numbers.values.clear();
   numbers.spans.clear();
@@ -149,10 +177,17 @@ bool ReadNumbers(std::string_view text, Numbers& numbers) {
     }
     std::size_t end = i;
     while (end < text.size() && !IsSeparator(text[end])) ++end;
+    double value = 0;
+    if (QuickDecimal(text.substr(i, end - i), value)) {
+      numbers.values.push_back(value);
+      numbers.spans.emplace_back(i, end);
+      i = end;
+      continue;
+    }
     // Values are followed by a quote or end in the text they stand in, so
     // the number is read where it stands; one that runs on is read again.
     char* last = nullptr;
-    double value = std::strtod(text.data() + i, &last);
+    value = std::strtod(text.data() + i, &last);
     if (last != text.data() + end) {
       const std::string token(text.substr(i, end - i));
       value = std::strtod(token.c_str(), &last);

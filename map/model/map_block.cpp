@@ -113,7 +113,8 @@ bool MapBlock::AddKey(std::string_view key, std::string_view value) {
       break;
   }
   if (!Fits(key, value)) return false;
-  pairs_.push_back({tree_->Texts().Intern(key), tree_->Texts().StoreEdited(value)});
+  BlockPair& added = pairs_.emplace_back(BlockPair{tree_->Texts().Intern(key), ""});
+  added.value = OwnValue(tree_->Texts(), added.place, nullptr, value);
   MarkEdited();
   return true;
 }
@@ -144,12 +145,14 @@ bool MapBlock::SetKey(std::string_view key, std::string_view value) {
   bool found = false;
   for (BlockPair& pair : pairs_) {
     if (!SameName(key, pair.key)) continue;
-    ReleaseValue(texts, pair.place, pair.value.data());
-    pair.value = texts.StoreEdited(value);
+    pair.value = OwnValue(texts, pair.place, pair.value.data(), value);
     pair.place.edited = true;
     found = true;
   }
-  if (!found) pairs_.push_back({texts.Intern(key), texts.StoreEdited(value)});
+  if (!found) {
+    BlockPair& added = pairs_.emplace_back(BlockPair{texts.Intern(key), ""});
+    added.value = OwnValue(texts, added.place, nullptr, value);
+  }
   MarkEdited();
   return true;
 }
@@ -169,13 +172,13 @@ void MapBlock::RemoveKey(std::string_view key) {
       break;
   }
   std::size_t kept = 0;
-  for (const BlockPair& pair : pairs_) {
+  for (BlockPair& pair : pairs_) {
     if (!SameName(key, pair.key)) {
       pairs_[kept++] = pair;
       continue;
     }
     if (pair.place.read) cuts_.push_back(pair.place);
-    ReleaseValue(tree_->Texts(), pair.place, pair.value.data());
+    DropValue(tree_->Texts(), pair.place, pair.value.data());
   }
   if (kept == pairs_.size()) return;
   pairs_.resize(kept);
@@ -196,8 +199,7 @@ bool MapBlock::SetValue(std::size_t i, std::string_view value) {
       break;
   }
   if (!FitsInQuotes(value)) return false;
-  ReleaseValue(tree_->Texts(), pairs_[i].place, pairs_[i].value.data());
-  pairs_[i].value = tree_->Texts().StoreEdited(value);
+  pairs_[i].value = OwnValue(tree_->Texts(), pairs_[i].place, pairs_[i].value.data(), value);
   pairs_[i].place.edited = true;
   MarkEdited();
   return true;

@@ -80,7 +80,8 @@ bool MapDocument::SetWorldKey(std::string_view key, std::string_view value) {
 
 bool MapDocument::AddNewWorldKey(std::string_view key, std::string_view value) {
   if (!FitsInQuotes(key) || !FitsInQuotes(value)) return false;
-  worldKeys_.push_back({texts_.Intern(key), texts_.StoreEdited(value)});
+  KeyValue& added = worldKeys_.emplace_back(KeyValue{texts_.Intern(key), ""});
+  added.value = OwnValue(texts_, added.place, nullptr, value);
   if (worldIndex_ != nullptr) worldIndex_->Add(key, worldKeys_.size() - 1);
   edits_.Bump();
   return true;
@@ -88,13 +89,13 @@ bool MapDocument::AddNewWorldKey(std::string_view key, std::string_view value) {
 
 void MapDocument::RemoveWorldKey(std::string_view key) {
   std::size_t kept = 0;
-  for (const KeyValue& pair : worldKeys_) {
+  for (KeyValue& pair : worldKeys_) {
     if (!SameName(key, pair.key)) {
       worldKeys_[kept++] = pair;
       continue;
     }
     if (pair.place.read) worldCuts_.push_back(pair.place);
-    ReleaseValue(texts_, pair.place, pair.value);
+    DropValue(texts_, pair.place, pair.value);
   }
   if (kept == worldKeys_.size()) return;
   worldKeys_.resize(kept);
@@ -104,8 +105,7 @@ void MapDocument::RemoveWorldKey(std::string_view key) {
 
 bool MapDocument::SetWorldValue(std::size_t i, std::string_view value) {
   if (!FitsInQuotes(value)) return false;
-  ReleaseValue(texts_, worldKeys_[i].place, worldKeys_[i].value);
-  worldKeys_[i].value = texts_.StoreEdited(value);
+  worldKeys_[i].value = OwnValue(texts_, worldKeys_[i].place, worldKeys_[i].value, value);
   worldKeys_[i].place.edited = true;
   edits_.Bump();
   return true;

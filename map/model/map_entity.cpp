@@ -79,7 +79,8 @@ bool MapEntity::Create(std::string_view classname, std::int32_t id) {
 
 bool MapEntity::AddKey(std::string_view key, std::string_view value) {
   if (!FitsInQuotes(key) || !FitsInQuotes(value)) return false;
-  keys_.push_back({texts_->Intern(key), texts_->StoreEdited(value)});
+  KeyValue& added = keys_.emplace_back(KeyValue{texts_->Intern(key), ""});
+  added.value = OwnValue(*texts_, added.place, nullptr, value);
   if (keyIndex_ != nullptr) keyIndex_->Add(key, keys_.size() - 1);
   edits_->Bump();
   return true;
@@ -126,11 +127,11 @@ bool MapEntity::SetKey(std::string_view key, std::string_view value) {
 
 void MapEntity::RemoveKey(std::string_view key) {
   std::size_t kept = 0;
-  for (const KeyValue& pair : keys_) {
+  for (KeyValue& pair : keys_) {
     if (SameName(key, pair.key)) {
       if (pair.place.read) cuts_.push_back(pair.place);
       FieldFollows(pair.key, "");
-      ReleaseValue(*texts_, pair.place, pair.value);
+      DropValue(*texts_, pair.place, pair.value);
     } else {
       keys_[kept++] = pair;
     }
@@ -144,23 +145,29 @@ void MapEntity::RemoveKey(std::string_view key) {
 bool MapEntity::SetValue(std::size_t i, std::string_view value) {
   if (!FitsInQuotes(value)) return false;
   KeyValue& pair = keys_[i];
-  ReleaseValue(*texts_, pair.place, pair.value);
-  pair.value = texts_->StoreEdited(value);
+  pair.value = OwnValue(*texts_, pair.place, pair.value, value);
   pair.place.edited = true;
   FieldFollows(pair.key, pair.value);
   edits_->Bump();
   return true;
 }
 
+void MapEntity::DropTexts(Connection& connection) {
+  if (!connection.place.owned) return;
+  texts_->ReleaseEdited(connection.target);
+  texts_->ReleaseEdited(connection.parameters);
+  connection.place.owned = false;
+}
+
 void MapEntity::ReleaseTexts() {
-  for (const KeyValue& pair : keys_) texts_->Release(pair.value);
-  for (std::size_t i = 0; i < ConnectionCount(); ++i) {
-    texts_->Release(GetConnection(i).target);
-    texts_->Release(GetConnection(i).parameters);
-  }
+  for (KeyValue& pair : keys_) DropValue(*texts_, pair.place, pair.value);
+  for (std::size_t i = 0; i < ConnectionCount(); ++i) DropTexts(ConnectionAt(i));
 }
 
 void MapEntity::ReplaceValue(std::size_t i, const char* text) {
+  // An edited value it replaces stays until the document is cleared: the
+  // name field may still point at it.
+  keys_[i].place.owned = false;
   keys_[i].value = text;
   keys_[i].place.edited = true;
   edits_->Bump();
@@ -182,6 +189,7 @@ bool MapEntity::AddConnection(std::string_view output, const ConnectionParts& pa
   };
   connections_.push_back({texts_->Intern(output), store(parts.target), store(parts.parameters),
                           parts.separator, place});
+  connections_.back().place.owned = !place.read;
   edits_->Bump();
   return true;
 }
@@ -218,22 +226,24 @@ bool MapEntity::SetConnection(std::size_t i, std::string_view output,
     connection.output = texts_->Intern(output);
     connection.place.keyEdited = true;
   }
-  ReleaseValue(*texts_, connection.place, connection.target);
-  ReleaseValue(*texts_, connection.place, connection.parameters);
+  DropTexts(connection);
   connection.target = texts_->StoreEdited(parts.target);
   connection.parameters = texts_->StoreEdited(parameters);
+  connection.place.owned = true;
   connection.place.edited = true;
   edits_->Bump();
   return true;
 }
 
 void MapEntity::ReplaceTarget(std::size_t i, const char* text) {
+  ConnectionAt(i).place.owned = false;  // its texts stay until the document is cleared
   ConnectionAt(i).target = text;
   ConnectionAt(i).place.edited = true;
   edits_->Bump();
 }
 
 void MapEntity::ReplaceParameters(std::size_t i, const char* text) {
+  ConnectionAt(i).place.owned = false;
   ConnectionAt(i).parameters = text;
   ConnectionAt(i).place.edited = true;
   edits_->Bump();
@@ -241,8 +251,7 @@ void MapEntity::ReplaceParameters(std::size_t i, const char* text) {
 
 void MapEntity::RemoveConnection(std::size_t i) {
   if (ConnectionAt(i).place.read) cuts_.push_back(ConnectionAt(i).place);
-  ReleaseValue(*texts_, ConnectionAt(i).place, ConnectionAt(i).target);
-  ReleaseValue(*texts_, ConnectionAt(i).place, ConnectionAt(i).parameters);
+  DropTexts(ConnectionAt(i));
   // The shorter side moves up: the ones before i, or the ones after it.
   auto first = connections_.begin() + static_cast<std::ptrdiff_t>(removedFirst_);
   auto at = first + static_cast<std::ptrdiff_t>(i);

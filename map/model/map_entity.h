@@ -33,6 +33,7 @@ struct SourcePlace {
   bool read = false;       // stands in the source text
   bool edited = false;     // its value is to be written anew
   bool keyEdited = false;  // its key (an output's name) too
+  bool owned = false;      // its texts are its own copies (TextPool::StoreEdited)
 };
 
 struct KeyValue {
@@ -98,10 +99,18 @@ struct EntityLayout {
   bool writtenInBlock = false;
 };
 
-// Gives back a text an edit stored for a record at place: one read from the
-// source and never edited holds a text of the source's own.
-inline void ReleaseValue(TextPool& texts, const SourcePlace& place, const char* text) {
-  if (!place.read || place.edited) texts.Release(text);
+// A record's value set by an edit: its own copy, the one it held before
+// given back.
+inline const char* OwnValue(TextPool& texts, SourcePlace& place, const char* old,
+                            std::string_view value) {
+  if (place.owned) texts.ReleaseEdited(old);
+  place.owned = true;
+  return texts.StoreEdited(value);
+}
+// A record's value going, or replaced by a text that is not its own.
+inline void DropValue(TextPool& texts, SourcePlace& place, const char* old) {
+  if (place.owned) texts.ReleaseEdited(old);
+  place.owned = false;
 }
 
 // Whether map text can hold the text between quotes: the format has no
@@ -124,8 +133,7 @@ template <typename Changed>
   if (!FitsInQuotes(key) || !FitsInQuotes(value)) return false;
   bool found = false;
   auto give = [&](KeyValue& pair) {
-    ReleaseValue(texts, pair.place, pair.value);
-    pair.value = texts.StoreEdited(value);
+    pair.value = OwnValue(texts, pair.place, pair.value, value);
     pair.place.edited = true;
     found = true;
     changed(pair.key, pair.value);
@@ -141,7 +149,8 @@ template <typename Changed>
     }
   }
   if (!found) {
-    pairs.push_back({texts.Intern(key), texts.StoreEdited(value)});
+    KeyValue& added = pairs.emplace_back(KeyValue{texts.Intern(key), ""});
+    added.value = OwnValue(texts, added.place, nullptr, value);
     if (positions != nullptr) positions->push_back(PairIndex::Narrow(pairs.size() - 1));
     changed(pairs.back().key, pairs.back().value);
   }
@@ -253,6 +262,7 @@ class MapEntity {
   KeyValueList keys_;
   std::unique_ptr<PairIndex> keyIndex_;  // of a long list, made on first need
   Connection& ConnectionAt(std::size_t i) { return connections_[removedFirst_ + i]; }
+  void DropTexts(Connection& connection);
 
   // The connections; the first removedFirst_ of them are gone: removing from
   // either end moves nothing.

@@ -59,22 +59,31 @@ const char* TextPool::Intern(std::string_view text) {
 }
 
 const char* TextPool::StoreEdited(std::string_view text) {
-  if (text.empty()) return "";
-  auto copy = std::make_unique_for_overwrite<char[]>(text.size() + 1);
-  std::memcpy(copy.get(), text.data(), text.size());
-  copy[text.size()] = '\0';
-  const char* stored = copy.get();
-  edited_.emplace(stored, std::move(copy));
+  auto* node = static_cast<EditedText*>(::operator new(sizeof(EditedText) + text.size() + 1));
+  char* stored = reinterpret_cast<char*>(node + 1);
+  if (!text.empty()) std::memcpy(stored, text.data(), text.size());
+  stored[text.size()] = '\0';
+  node->previous = &edited_;
+  node->next = edited_.next;
+  edited_.next->previous = node;
+  edited_.next = node;
   return stored;
 }
 
-void TextPool::Release(const char* text) {
-  edited_.erase(text);
+void TextPool::ReleaseEdited(const char* text) {
+  auto* node = reinterpret_cast<EditedText*>(const_cast<char*>(text)) - 1;
+  node->previous->next = node->next;
+  node->next->previous = node->previous;
+  ::operator delete(node);
+}
+
+TextPool::~TextPool() {
+  Clear();
 }
 
 void TextPool::Clear() {
   interned_.clear();
-  edited_.clear();
+  while (edited_.next != &edited_) ReleaseEdited(reinterpret_cast<const char*>(edited_.next + 1));
   recent_.fill({});
   blocks_.clear();
   free_ = nullptr;

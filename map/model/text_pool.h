@@ -18,6 +18,7 @@ namespace mapwright {
 class TextPool {
  public:
   TextPool() : interned_(0, SeededHash(this)) {}
+  ~TextPool();
   TextPool(const TextPool&) = delete;
   TextPool& operator=(const TextPool&) = delete;
 
@@ -27,19 +28,25 @@ class TextPool {
   const char* Intern(std::string_view text);
   // A stable copy of head followed by tail.
   const char* Concat(std::string_view head, std::string_view tail);
-  // A copy of a value an edit sets, which Release gives back when a later
-  // edit replaces or removes it: a document edited for ever holds only the
-  // values it has. Each record holds its own copy.
+  // A copy of a value an edit sets, which ReleaseEdited gives back when a
+  // later edit replaces or removes it: a document edited for ever holds only
+  // the values it has. Each record holds its own copy, and knows it does.
   const char* StoreEdited(std::string_view text);
-  // Gives back a text of StoreEdited; any other text stays.
-  void Release(const char* text);
+  // Gives back a text of StoreEdited, and nothing else.
+  void ReleaseEdited(const char* text);
   void Clear();
 
  private:
   char* Allocate(std::size_t size);
 
   std::vector<std::unique_ptr<char[]>> blocks_;
-  std::unordered_map<const char*, std::unique_ptr<char[]>> edited_;
+  // Edited texts, each after a header that links it into a list, so that
+  // giving one back takes no search and Clear finds them all.
+  struct EditedText {
+    EditedText* previous;
+    EditedText* next;
+  };
+  EditedText edited_{&edited_, &edited_};
   std::unordered_map<std::string_view, const char*, SeededHash> interned_;  // keyed per pool
   // The last interned text by its length and first, middle and last bytes:
   // keys repeat, and most are found here without hashing them whole.
