@@ -1,5 +1,6 @@
 #include "map/edit/transform.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -143,6 +144,13 @@ bool IsSeparator(char c) {
 // digits as an integer and a power of ten are exact doubles, and one
 // division rounds as reading the text would. False for any other text.
 bool QuickDecimal(std::string_view token, double& value) {
+#if FLT_EVAL_METHOD != 0
+  // Where doubles are computed wider (the x87 unit), the division would
+  // round twice: the C library reads every number there.
+  static_cast<void>(token);
+  static_cast<void>(value);
+  return false;
+#endif
   static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   std::size_t i = 0;
