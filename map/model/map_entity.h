@@ -139,10 +139,12 @@ template <typename Changed>
     changed(pair.key, pair.value);
   };
   if (index == nullptr && pairs.size() >= PairIndex::kLongList) index = IndexOf(pairs);
-  std::vector<std::uint32_t>* positions = nullptr;
+  PairIndex::Chain* chain = nullptr;
   if (index != nullptr) {
-    positions = &index->Positions(key);
-    for (std::uint32_t position : *positions) give(pairs[position]);
+    chain = &index->Of(key);
+    for (std::uint32_t at = chain->first; at != PairIndex::kNone; at = index->Next(at)) {
+      give(pairs[at]);
+    }
   } else {
     for (KeyValue& pair : pairs) {
       if (SameName(key, pair.key)) give(pair);  // keys are read as names are
@@ -151,7 +153,7 @@ template <typename Changed>
   if (!found) {
     KeyValue& added = pairs.emplace_back(KeyValue{texts.Intern(key), ""});
     added.value = OwnValue(texts, added.place, nullptr, value);
-    if (positions != nullptr) positions->push_back(PairIndex::Narrow(pairs.size() - 1));
+    if (chain != nullptr) index->Append(*chain, pairs.size() - 1);
     changed(pairs.back().key, pairs.back().value);
   }
   return true;

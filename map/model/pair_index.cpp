@@ -10,8 +10,20 @@ std::string PairIndex::Folded(std::string_view key) {
   return folded;
 }
 
-std::vector<std::uint32_t>& PairIndex::Positions(std::string_view key) {
-  return positions_[Folded(key)];
+PairIndex::Chain& PairIndex::Of(std::string_view key) {
+  return firsts_[Folded(key)];
+}
+
+void PairIndex::Append(Chain& chain, std::size_t position) {
+  const auto at = static_cast<std::uint32_t>(position);
+  if (next_.size() <= position) next_.resize(position + 1, kNone);
+  next_[at] = kNone;
+  if (chain.last != kNone) {
+    next_[chain.last] = at;
+  } else {
+    chain.first = at;
+  }
+  chain.last = at;
 }
 
 }  // namespace mapwright
