@@ -45,15 +45,6 @@ struct Ids {
   std::int64_t visgroup = 0;
 };
 
-// An id as the format reads it (atoi), from a text that need not end.
-std::int64_t IdOf(std::string_view text) {
-  char digits[16];
-  const std::size_t length = std::min(text.size(), sizeof digits - 1);
-  text.copy(digits, length);
-  digits[length] = '\0';
-  return ParseEntityId(digits);
-}
-
 // Reads the pairs where they are kept: an entity's id is its field.
 void Scan(MapBlock& block, Ids& highest, bool inVisgroups) {
   const bool side = SameName(block.Name(), "side");
@@ -61,9 +52,9 @@ void Scan(MapBlock& block, Ids& highest, bool inVisgroups) {
   auto see = [&](std::string_view key, std::string_view value) {
     if (SameName(key, "id")) {
       std::int64_t& run = side ? highest.side : highest.other;
-      run = std::max(run, IdOf(value));
+      run = std::max<std::int64_t>(run, ParseEntityId(value));
     } else if (visgroup && SameName(key, "visgroupid")) {
-      highest.visgroup = std::max(highest.visgroup, IdOf(value));
+      highest.visgroup = std::max<std::int64_t>(highest.visgroup, ParseEntityId(value));
     }
   };
   switch (block.Role()) {

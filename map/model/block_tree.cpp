@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "map/model/map_document.h"
+#include "map/model/name_table.h"
 
 namespace mapwright {
 namespace {
@@ -48,6 +49,7 @@ void BlockTree::Open(std::string_view name, std::uint32_t at, std::uint32_t insi
   block.layout.end = block.layout.childrenEnd = Top().layout.end;
   OpenLists().children.push_back(&block);
   open_.push_back(&block);
+  if (SameName(name, "visgroups")) ++visgroupsOpen_;
   if (scratch_.size() < open_.size() + 1) scratch_.emplace_back();
   if (name == "entity") {
     // The reader made the document's entities in this same order.
@@ -75,6 +77,18 @@ void BlockTree::Pair(std::string_view key, std::string_view value, const SourceP
   MapBlock& block = open_.empty() ? Top() : *open_.back();
   if (block.role_ != BlockRole::kEntity) OpenLists().pairs.push_back({key, value, place});
   block.layout.pairsEnd = lineAfter;
+  if (key.size() == 2 || key.size() == 10) SeeId(block, key, value);
+}
+
+// The highest id of each run, as the text holds them.
+void BlockTree::SeeId(const MapBlock& block, std::string_view key, std::string_view value) {
+  if (SameName(key, "id")) {
+    std::int64_t& run = SameName(block.Name(), "side") ? idsInUse.side : idsInUse.other;
+    run = std::max<std::int64_t>(run, ParseEntityId(value));
+  } else if (visgroupsOpen_ > 0 && SameName(key, "visgroupid") &&
+             SameName(block.Name(), "visgroup")) {
+    idsInUse.visgroup = std::max<std::int64_t>(idsInUse.visgroup, ParseEntityId(value));
+  }
 }
 
 void BlockTree::Close(std::uint32_t closeLine, std::uint32_t end) {
@@ -83,6 +97,7 @@ void BlockTree::Close(std::uint32_t closeLine, std::uint32_t end) {
   block.layout.childrenEnd = closeLine;
   block.layout.end = end;
   TakeLists(block);
+  if (SameName(block.Name(), "visgroups")) --visgroupsOpen_;
   open_.pop_back();
 }
 
@@ -99,6 +114,9 @@ void BlockTree::TakeLists(MapBlock& block) {
 }
 
 void BlockTree::Finish() {
+  // The ids the text holds are the ids in use while the document is as
+  // read: nothing edited since its parse.
+  const bool asRead = document_->Edits() == document_->EditsWhenRead();
   while (!open_.empty()) {  // blocks left open reach to the end of the text
     TakeLists(*open_.back());
     open_.pop_back();
@@ -119,6 +137,8 @@ void BlockTree::Finish() {
   for (MapEntity* entity : gone) EntityRemoved(*entity);
   document_->ForEachCreatedEntity([this](MapEntity& entity) { EntityAdded(entity); });
   Refresh(Top());
+  idsInUse.known = asRead;
+  idsInUse.edits = document_->Edits();
 }
 
 MapBlock& BlockTree::MakeOutputs(MapBlock& entityBlock) {

@@ -65,8 +65,8 @@ class BlockTree {
   void WorldAppeared();
 
   // The highest id of each run (sides, visgroups, every other block) as the
-  // last merge left them, with the document's edit count then: valid while
-  // nothing else was edited.
+  // text held them when the tree was read, or as the last merge left them,
+  // with the document's edit count then: valid while nothing else was edited.
   struct IdsInUse {
     std::int64_t side = 0;
     std::int64_t other = 0;
@@ -105,7 +105,10 @@ class BlockTree {
   MapDocument* document_;
   RecordArena& lists_;
   std::deque<MapBlock, ArenaAllocator<MapBlock>> nodes_;
+  void SeeId(const MapBlock& block, std::string_view key, std::string_view value);
+
   std::vector<MapBlock*> open_;
+  int visgroupsOpen_ = 0;
   std::vector<Lists> scratch_;  // [0] for the top, [d] for the block open at depth d
   std::vector<MapBlock*> edited_;
   std::vector<const MapBlock*> removed_;

@@ -98,6 +98,9 @@ class MapDocument {
   }
   // A parse of the document is running: its blocks cannot be read now.
   bool Parsing() const { return parsing_ > 0; }
+  // The edit count when the last parse ended.
+  std::uint64_t EditsWhenRead() const { return editsWhenRead_; }
+  void MarkRead() { editsWhenRead_ = edits_.value; }
   void BeginParse() { ++parsing_; }
   void EndParse() { --parsing_; }
 
@@ -161,6 +164,7 @@ class MapDocument {
   mutable std::unique_ptr<LineIndex> lines_;
   std::size_t readCursor_ = 0;
   int parsing_ = 0;
+  std::uint64_t editsWhenRead_ = 0;
   Removals removals_;
   std::vector<std::size_t> freeSlots_;  // of made entities removed and taken
   std::vector<SourcePlace> worldCuts_;

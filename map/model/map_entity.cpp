@@ -69,6 +69,14 @@ std::int32_t ParseEntityId(const char* text) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
 }
 
+std::int32_t ParseEntityId(std::string_view text) {
+  char digits[32];
+  const std::size_t length = std::min(text.size(), sizeof digits - 1);
+  text.copy(digits, length);
+  digits[length] = '\0';
+  return ParseEntityId(digits);
+}
+
 bool MapEntity::Create(std::string_view classname, std::int32_t id) {
   if (!FitsInQuotes(classname)) return false;
   class_ = texts_->Intern(classname);  // classes repeat

@@ -169,6 +169,8 @@ struct EditCount {
 // The id conversion of the C library's atoi, without its overflow hazard:
 // leading blanks, an optional sign, decimal digits; wraps as glibc does.
 std::int32_t ParseEntityId(const char* text);
+// The same for a text that need not end with a zero byte.
+std::int32_t ParseEntityId(std::string_view text);
 
 class MapEntity {
  public:

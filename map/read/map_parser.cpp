@@ -104,7 +104,8 @@ class MapParser {
         tree_(tree),
         counted_(text) {}
 
-  void Run();
+  // False when a report's script changed the document and the parse left.
+  bool Run();
 
  private:
   struct Block {
@@ -214,12 +215,13 @@ void MapParser::CheckClosedSlowly(const TokenView& token) {
   }
 }
 
-void MapParser::Run() {
+bool MapParser::Run() {
   try {
     while (!atEnd_) Step();
     GivePairs();
+    return true;
   } catch (const ParseLeft&) {
-    // A report's script changed the document; what it did stands.
+    return false;  // a report's script changed the document; what it did stands
   }
 }
 
@@ -639,14 +641,15 @@ void ParseMapText(MapDocument& document, std::shared_ptr<const TextBuffer> sourc
     MapDocument& document;
     ~Ended() { document.EndParse(); }
   } ended{document};
-  MapParser(document, source->c_str(), size, reporter).Run();
+  // The document is as its text says, but when a report's script changed it.
+  if (MapParser(document, source->c_str(), size, reporter).Run()) document.MarkRead();
 }
 
 void ReadBlocks(MapDocument& document) {
   BlockTree& tree = document.StartBlocks();
   // The source is the text the document holds; the tree's texts point into it.
   if (const std::shared_ptr<const TextBuffer>& source = document.SourceBuffer()) {
-    MapParser(document, source->c_str(), source->size(), nullptr, &tree).Run();
+    static_cast<void>(MapParser(document, source->c_str(), source->size(), nullptr, &tree).Run());
   }
   tree.Finish();
 }

@@ -115,5 +115,26 @@ TEST(MergeCorpus, CopiesTakeFreshIdsAndTheirReferencesFollow) {
   }
 }
 
+// The ids in use are the text's while the document is as read, and the
+// model's after an edit, also one made by a report's script mid-parse.
+TEST(Merge, IdsSetSinceTheParseAreInUse) {
+  const std::string text = "entity\n{\n\"id\" \"5\"\n\"classname\" \"light\"\n}\n";
+  MapDocument document;
+  ParseMap(document, text, nullptr);
+  ASSERT_TRUE(document.Entity(0).SetKey("id", "900"));
+  ReadBlocks(document);
+  MergeDocument(document, document);
+  ASSERT_EQ(document.EntityCount(), 2u);
+  EXPECT_EQ(document.Entity(1).Id(), 901);
+
+  MapDocument reported;
+  RecordingReporter reporter;
+  reporter.onReport = [&] { static_cast<void>(reported.Entity(0).SetKey("id", "700")); };
+  ParseMap(reported, text + "}\n", &reporter);  // the stray brace is told; the script edits
+  ReadBlocks(reported);
+  MergeDocument(reported, reported);
+  EXPECT_EQ(reported.Entity(reported.EntityCount() - 1).Id(), 701);
+}
+
 }  // namespace
 }  // namespace mapwright::testing
