@@ -171,18 +171,7 @@ void MapBlock::RemoveKey(std::string_view key) {
     default:
       break;
   }
-  std::size_t kept = 0;
-  for (BlockPair& pair : pairs_) {
-    if (!SameName(key, pair.key)) {
-      pairs_[kept++] = pair;
-      continue;
-    }
-    if (pair.place.read) cuts_.push_back(pair.place);
-    DropValue(tree_->Texts(), pair.place, pair.value.data());
-  }
-  if (kept == pairs_.size()) return;
-  pairs_.resize(kept);
-  MarkEdited();
+  if (RemovePairs(pairs_, key, tree_->Texts(), cuts_, [](const BlockPair&) {})) MarkEdited();
 }
 
 bool MapBlock::SetValue(std::size_t i, std::string_view value) {

@@ -88,17 +88,7 @@ bool MapDocument::AddNewWorldKey(std::string_view key, std::string_view value) {
 }
 
 void MapDocument::RemoveWorldKey(std::string_view key) {
-  std::size_t kept = 0;
-  for (KeyValue& pair : worldKeys_) {
-    if (!SameName(key, pair.key)) {
-      worldKeys_[kept++] = pair;
-      continue;
-    }
-    if (pair.place.read) worldCuts_.push_back(pair.place);
-    DropValue(texts_, pair.place, pair.value);
-  }
-  if (kept == worldKeys_.size()) return;
-  worldKeys_.resize(kept);
+  if (!RemovePairs(worldKeys_, key, texts_, worldCuts_, [](const KeyValue&) {})) return;
   worldIndex_.reset();
   edits_.Bump();
 }

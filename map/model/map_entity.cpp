@@ -134,18 +134,8 @@ bool MapEntity::SetKey(std::string_view key, std::string_view value) {
 }
 
 void MapEntity::RemoveKey(std::string_view key) {
-  std::size_t kept = 0;
-  for (KeyValue& pair : keys_) {
-    if (SameName(key, pair.key)) {
-      if (pair.place.read) cuts_.push_back(pair.place);
-      FieldFollows(pair.key, "");
-      DropValue(*texts_, pair.place, pair.value);
-    } else {
-      keys_[kept++] = pair;
-    }
-  }
-  if (kept == keys_.size()) return;
-  keys_.resize(kept);
+  auto gone = [this](const KeyValue& pair) { FieldFollows(pair.key, ""); };
+  if (!RemovePairs(keys_, key, *texts_, cuts_, gone)) return;
   keyIndex_.reset();  // the pairs moved
   edits_->Bump();
 }

@@ -113,6 +113,34 @@ inline void DropValue(TextPool& texts, SourcePlace& place, const char* old) {
   place.owned = false;
 }
 
+inline const char* TextOf(const char* value) {
+  return value;
+}
+inline const char* TextOf(std::string_view value) {
+  return value.data();
+}
+
+// Removes every pair of a list (an entity's, the world's, a block's) whose
+// key is the same but for ASCII case: the places of those read from the
+// source go to cuts, their edited values are given back, and gone(pair) is
+// called for each first. False when none had the key.
+template <typename List, typename Cuts, typename Gone>
+bool RemovePairs(List& pairs, std::string_view key, TextPool& texts, Cuts& cuts, Gone gone) {
+  std::size_t kept = 0;
+  for (auto& pair : pairs) {
+    if (!SameName(key, pair.key)) {
+      pairs[kept++] = pair;
+      continue;
+    }
+    if (pair.place.read) cuts.push_back(pair.place);
+    gone(pair);
+    DropValue(texts, pair.place, TextOf(pair.value));
+  }
+  if (kept == pairs.size()) return false;
+  pairs.resize(kept);
+  return true;
+}
+
 // Whether map text can hold the text between quotes: the format has no
 // escape, so a double quote would end it early.
 inline bool FitsInQuotes(std::string_view text) {
