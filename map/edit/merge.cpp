@@ -1,41 +1,142 @@
 #include "map/edit/merge.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
 #include "map/model/block_tree.h"
 #include "map/model/map_block.h"
 #include "map/model/name_table.h"
+#include "map/model/text_pool.h"
 
 namespace mapwright {
 namespace {
 
-// A block of the other document, read whole before anything is added.
-struct Copy {
-  std::string name;
+// The blocks of the other document that are copied, read whole before
+// anything is added, as one list in file order: a block, then everything
+// inside it. Adding to a document changes none of its records but those it
+// adds (and the lists of blocks it adds to), so a plain block's pairs are
+// read where they are; an entity's, the world's and the outputs' are listed
+// here. Renumbered values are kept beside them. Texts are views of the other
+// document's own, or of texts kept here.
+struct Pair {
+  std::string_view key;
+  std::string_view value;
+};
+constexpr std::uint32_t kNone = ~std::uint32_t{0};
+struct Node {
+  std::string_view name;
+  const BlockPair* own = nullptr;  // a plain block's pairs, else pairs listed here
+  std::uint32_t firstPair = 0;
+  std::uint32_t pairCount = 0;
+  std::uint32_t end = 0;          // past the last block inside it
+  std::uint32_t renamed = kNone;  // its first renumbered value
   bool entity = false;
-  std::vector<std::pair<std::string, std::string>> pairs;
-  std::vector<Copy> children;
+};
+// A pair's value renumbered, listed by the pair's place in its block.
+struct Renamed {
+  std::uint32_t pair;
+  std::uint32_t next;
+  std::string_view value;
 };
 
-Copy Take(MapBlock& block) {
-  Copy copy{std::string(block.Name()), block.Role() == BlockRole::kEntity, {}, {}};
-  for (std::size_t i = 0; i < block.KeyCount(); ++i) {
-    PairText pair = block.Key(i);
-    copy.pairs.emplace_back(std::move(pair.key), std::move(pair.value));
+class Snapshot {
+ public:
+  // Appends block with everything inside it; gives its place in the list.
+  std::uint32_t Take(MapBlock& block) {
+    const auto at = static_cast<std::uint32_t>(nodes_.size());
+    nodes_.push_back({block.Name(), nullptr, static_cast<std::uint32_t>(pairs_.size()), 0, 0, kNone,
+                      block.Role() == BlockRole::kEntity});
+    switch (block.Role()) {
+      case BlockRole::kEntity:
+        for (const KeyValue& pair : block.Entity()->Keys())
+          pairs_.push_back({pair.key, pair.value});
+        break;
+      case BlockRole::kWorld:
+        for (const KeyValue& pair : block.Document().WorldKeys()) {
+          pairs_.push_back({pair.key, pair.value});
+        }
+        break;
+      case BlockRole::kOutputs:  // a value joined from the output's parts
+        for (std::size_t i = 0; i < block.KeyCount(); ++i) {
+          PairText pair = block.Key(i);
+          pairs_.push_back({Keep(pair.key), Keep(pair.value)});
+        }
+        break;
+      default:
+        nodes_[at].own = block.OwnPairs().data();
+        nodes_[at].pairCount = static_cast<std::uint32_t>(block.OwnPairs().size());
+    }
+    if (nodes_[at].own == nullptr) {
+      nodes_[at].pairCount = static_cast<std::uint32_t>(pairs_.size()) - nodes_[at].firstPair;
+    }
+    block.ChildCount();  // a world or outputs block made since the tree was read, too
+    for (MapBlock* child : block.Children()) Take(*child);
+    nodes_[at].end = static_cast<std::uint32_t>(nodes_.size());
+    return at;
   }
-  for (std::size_t i = 0; i < block.ChildCount(); ++i)
-    copy.children.push_back(Take(block.Child(i)));
-  return copy;
-}
+  // Forgets the blocks from at on.
+  void DropFrom(std::uint32_t at) {
+    pairs_.resize(nodes_[at].firstPair);
+    nodes_.resize(at);
+  }
 
-bool HoldsEntity(const Copy& copy) {
-  return copy.entity || std::any_of(copy.children.begin(), copy.children.end(), HoldsEntity);
-}
+  const Node& operator[](std::uint32_t at) const { return nodes_[at]; }
+  std::uint32_t Size() const { return static_cast<std::uint32_t>(nodes_.size()); }
+  // Pair i of block at, as read.
+  Pair At(std::uint32_t at, std::uint32_t i) const {
+    const Node& node = nodes_[at];
+    if (node.own != nullptr) return {node.own[i].key, node.own[i].value};
+    return pairs_[node.firstPair + i];
+  }
+  // Each pair of block at, renumbered values in place of those read.
+  template <typename Visit>
+  void ForPairs(std::uint32_t at, Visit visit) const {
+    std::uint32_t renamed = nodes_[at].renamed;
+    for (std::uint32_t i = 0; i < nodes_[at].pairCount; ++i) {
+      Pair pair = At(at, i);
+      if (renamed != kNone && renamed_[renamed].pair == i) {
+        pair.value = renamed_[renamed].value;
+        renamed = renamed_[renamed].next;
+      }
+      visit(pair);
+    }
+  }
+  void Rename(std::uint32_t at, std::uint32_t i, std::string_view value) {
+    std::uint32_t* link = &nodes_[at].renamed;
+    while (*link != kNone && renamed_[*link].pair < i) link = &renamed_[*link].next;
+    if (*link != kNone && renamed_[*link].pair == i) {
+      renamed_[*link].value = value;
+      return;
+    }
+    renamed_.push_back({i, *link, value});
+    *link = static_cast<std::uint32_t>(renamed_.size() - 1);
+  }
+  // The blocks inside at, not those inside them.
+  template <typename Visit>
+  void ForChildren(std::uint32_t at, Visit visit) const {
+    for (std::uint32_t child = at + 1; child < nodes_[at].end; child = nodes_[child].end) {
+      visit(child);
+    }
+  }
+  bool HoldsEntity(std::uint32_t at) const {
+    for (std::uint32_t i = at; i < nodes_[at].end; ++i) {
+      if (nodes_[i].entity) return true;
+    }
+    return false;
+  }
+  std::string_view Keep(std::string_view text) { return {kept_.Store(text), text.size()}; }
+
+ private:
+  std::vector<Node> nodes_;
+  std::vector<Pair> pairs_;
+  std::vector<Renamed> renamed_;
+  TextPool kept_;
+};
 
 // The highest ids in use: sides have their own run, visgroups theirs, every
 // other block shares one.
@@ -78,66 +179,79 @@ void Scan(MapBlock& block, Ids& highest, bool inVisgroups) {
 // Fresh ids for the copies, and references that follow them.
 class Renumbering {
  public:
-  explicit Renumbering(const Ids& highest) : next_(highest) {}
+  Renumbering(const Ids& highest, Snapshot& copies) : next_(highest), copies_(copies) {
+    sides_.reserve(copies.Size());  // most blocks are sides, each with an id
+  }
 
-  void Assign(Copy& copy, bool inVisgroups) {
-    const bool side = SameName(copy.name, "side");
-    const bool visgroup = inVisgroups && SameName(copy.name, "visgroup");
-    for (auto& [key, value] : copy.pairs) {
-      if (SameName(key, "id")) {
-        value = Fresh(side ? sides_ : others_, value, side ? next_.side : next_.other);
-      } else if (visgroup && SameName(key, "visgroupid")) {
-        value = Fresh(visgroups_, value, next_.visgroup);
+  // Block at and every block inside it.
+  void Assign(std::uint32_t at, bool inVisgroups) {
+    AssignOwn(at, inVisgroups);
+    const bool inside = inVisgroups || SameName(copies_[at].name, "visgroups");
+    copies_.ForChildren(at, [&](std::uint32_t child) { Assign(child, inside); });
+  }
+  // Block at alone.
+  void AssignOwn(std::uint32_t at, bool inVisgroups) {
+    const bool side = SameName(copies_[at].name, "side");
+    const bool visgroup = inVisgroups && SameName(copies_[at].name, "visgroup");
+    for (std::uint32_t i = 0; i < copies_[at].pairCount; ++i) {
+      const Pair pair = copies_.At(at, i);
+      if (SameName(pair.key, "id")) {
+        copies_.Rename(at, i,
+                       Fresh(side ? sides_ : others_, pair.value, side ? next_.side : next_.other));
+      } else if (visgroup && SameName(pair.key, "visgroupid")) {
+        copies_.Rename(at, i, Fresh(visgroups_, pair.value, next_.visgroup));
       }
-    }
-    for (Copy& child : copy.children) {
-      Assign(child, inVisgroups || SameName(copy.name, "visgroups"));
     }
   }
 
   // The highest ids given.
   const Ids& Last() const { return next_; }
 
-  void Follow(Copy& copy) {
-    for (auto& [key, value] : copy.pairs) {
-      if (SameName(key, "visgroupid")) {
-        value = Mapped(visgroups_, value);
-      } else if (SameName(key, "groupid")) {
-        value = Mapped(others_, value);
-      } else if (SameName(key, "sides") || SameName(key, "sides2")) {
-        value = EachMapped(sides_, value);
+  void Follow(std::uint32_t at) {
+    for (std::uint32_t block = at; block < copies_[at].end; ++block) {
+      for (std::uint32_t i = 0; i < copies_[block].pairCount; ++i) {
+        const Pair pair = copies_.At(block, i);
+        if (SameName(pair.key, "visgroupid")) {
+          copies_.Rename(block, i, Mapped(visgroups_, pair.value));
+        } else if (SameName(pair.key, "groupid")) {
+          copies_.Rename(block, i, Mapped(others_, pair.value));
+        } else if (SameName(pair.key, "sides") || SameName(pair.key, "sides2")) {
+          copies_.Rename(block, i, EachMapped(sides_, pair.value));
+        }
       }
     }
-    for (Copy& child : copy.children) Follow(child);
   }
 
  private:
-  using Map = std::unordered_map<std::string, std::string>;
+  using Map = std::unordered_map<std::string_view, std::string_view>;
 
-  static std::string Fresh(Map& map, const std::string& old, std::int64_t& run) {
-    std::string fresh = std::to_string(++run);
+  std::string_view Fresh(Map& map, std::string_view old, std::int64_t& run) {
+    char digits[24];
+    const auto written = std::to_chars(digits, digits + sizeof digits, ++run);
+    const std::string_view fresh = copies_.Keep({digits, written.ptr});
     map.emplace(old, fresh);  // a duplicate id keeps its first copy's
     return fresh;
   }
-  static std::string Mapped(const Map& map, const std::string& old) {
+  static std::string_view Mapped(const Map& map, std::string_view old) {
     auto found = map.find(old);
     return found != map.end() ? found->second : old;  // a reference to nothing stays
   }
   // A list of ids separated by blanks.
-  static std::string EachMapped(const Map& map, const std::string& list) {
+  std::string_view EachMapped(const Map& map, std::string_view list) {
     std::string out;
     std::size_t at = 0;
     while (at < list.size()) {
       std::size_t end = list.find(' ', at);
-      if (end == std::string::npos) end = list.size();
+      if (end == std::string_view::npos) end = list.size();
       if (end > at) out += Mapped(map, list.substr(at, end - at));
       if (end < list.size()) out += ' ';
       at = end + 1;
     }
-    return out;
+    return copies_.Keep(out);
   }
 
   Ids next_;
+  Snapshot& copies_;
   Map sides_;
   Map others_;
   Map visgroups_;
@@ -145,54 +259,75 @@ class Renumbering {
 
 class Adding {
  public:
-  Adding(MapDocument& document, BlockTree& tree) : document_(document), tree_(tree) {}
+  // Pairs that stand in other's source keep their texts there: the document
+  // keeps that source.
+  Adding(MapDocument& document, BlockTree& tree, const Snapshot& copies, const MapDocument& other)
+      : document_(document), tree_(tree), copies_(copies), from_(other.Source()) {
+    document.KeepSource(other.SourceBuffer());
+  }
 
   // An entity after the document's last one.
-  void Entity(const Copy& copy) { FillEntity(*document_.AddEntity().block, copy); }
+  void Entity(std::uint32_t at) { FillEntity(*document_.AddEntity().block, at); }
   // A copy inside parent, or at the top among the new entities.
-  void Block(MapBlock& parent, const Copy& copy) {
-    MapBlock* block = tree_.AddChild(parent, copy.name);
-    if (block != nullptr) Fill(*block, copy);
+  void Block(MapBlock& parent, std::uint32_t at) {
+    MapBlock* block = tree_.AddChild(parent, copies_[at].name);
+    if (block != nullptr) Fill(*block, at);
   }
-  void TopBlock(const Copy& copy) { Fill(tree_.AddTopBlock(copy.name, EntitiesEnd(), true), copy); }
+  void TopBlock(std::uint32_t at) {
+    Fill(tree_.AddTopBlock(copies_[at].name, EntitiesEnd(), true), at);
+  }
 
  private:
   std::uint32_t EntitiesEnd() const {
     return static_cast<std::uint32_t>(document_.layout.entitiesEnd);
   }
 
-  void Fill(MapBlock& block, const Copy& copy) {
-    if (block.Role() == BlockRole::kEntity) return FillEntity(block, copy);
-    for (const auto& [key, value] : copy.pairs) static_cast<void>(block.AddKey(key, value));
-    for (const Copy& child : copy.children) Block(block, child);
+  void Fill(MapBlock& block, std::uint32_t at) {
+    if (block.Role() == BlockRole::kEntity) return FillEntity(block, at);
+    block.ReserveKeys(copies_[at].pairCount);
+    copies_.ForPairs(at, [&](Pair pair) {
+      if (block.Role() == BlockRole::kPlain && InSource(pair.key) && InSource(pair.value)) {
+        block.AddKeptPair(pair.key, pair.value);
+      } else {
+        static_cast<void>(block.AddKey(pair.key, pair.value));
+      }
+    });
+    copies_.ForChildren(at, [&](std::uint32_t child) { Block(block, child); });
   }
 
   // The pairs as they were, the name, class and id following the last of
   // theirs; outputs from the copy's connections block.
-  void FillEntity(MapBlock& block, const Copy& copy) {
+  void FillEntity(MapBlock& block, std::uint32_t at) {
     MapEntity& entity = *block.Entity();
-    for (const auto& [key, value] : copy.pairs) static_cast<void>(entity.AddKey(key, value));
+    block.ReserveKeys(copies_[at].pairCount);
+    copies_.ForPairs(at,
+                     [&](Pair pair) { static_cast<void>(entity.AddKey(pair.key, pair.value)); });
     for (std::size_t i = 0; i < entity.KeyCount(); ++i) {
-      const std::string key = entity.Key(i).key;
+      const std::string_view key = entity.Key(i).key;
       if (key == "targetname" || key == "classname" || key == "id") {
         static_cast<void>(entity.SetValue(i, std::string(entity.Key(i).value)));
       }
     }
-    for (const Copy& child : copy.children) {
-      if (child.name != "connections") {
-        Block(block, child);
-        continue;
-      }
-      for (const auto& [output, value] : child.pairs) {
-        if (std::optional<ConnectionParts> parts = SplitConnectionValue(value)) {
-          static_cast<void>(entity.AddConnection(output, *parts));
+    copies_.ForChildren(at, [&](std::uint32_t child) {
+      if (copies_[child].name != "connections") return Block(block, child);
+      copies_.ForPairs(child, [&](Pair pair) {
+        if (std::optional<ConnectionParts> parts = SplitConnectionValue(pair.value)) {
+          static_cast<void>(entity.AddConnection(pair.key, *parts));
         }
-      }
-    }
+      });
+    });
+  }
+
+  bool InSource(std::string_view text) const {
+    const auto at = reinterpret_cast<std::uintptr_t>(text.data());
+    const auto begin = reinterpret_cast<std::uintptr_t>(from_.data());
+    return at >= begin && at - begin <= from_.size() - text.size() && text.size() <= from_.size();
   }
 
   MapDocument& document_;
   BlockTree& tree_;
+  const Snapshot& copies_;
+  std::string_view from_;
 };
 
 MapBlock* Named(MapBlock& parent, std::string_view name) {
@@ -216,29 +351,35 @@ void MergeDocument(MapDocument& document, MapDocument& other) {
   if (tree == nullptr || from == nullptr) return;
 
   // What is copied, read whole first.
-  std::vector<Copy> entities;  // top-level entities and the hidden blocks around them
-  std::vector<Copy> brushes;   // the world's solids, hidden and group blocks
-  std::vector<Copy> visgroups;
-  std::vector<std::pair<std::string, std::string>> worldPairs;
+  Snapshot copies;
+  std::vector<std::uint32_t> entities;  // top-level entities and the hidden blocks around them
+  std::vector<std::uint32_t> brushes;   // the world's solids, hidden and group blocks
+  std::vector<std::uint32_t> visgroups;
+  std::optional<std::uint32_t> worldPairs;
   MapBlock& top = from->Top();
   for (std::size_t i = 0; i < top.ChildCount(); ++i) {
     MapBlock& block = top.Child(i);
-    if (block.Role() == BlockRole::kEntity ||
-        (SameName(block.Name(), "hidden") && HoldsEntity(Take(block)))) {
-      entities.push_back(Take(block));
+    if (block.Role() == BlockRole::kEntity) {
+      entities.push_back(copies.Take(block));
+    } else if (SameName(block.Name(), "hidden")) {
+      const std::uint32_t at = copies.Take(block);
+      if (copies.HoldsEntity(at)) {
+        entities.push_back(at);
+      } else {
+        copies.DropFrom(at);
+      }
     } else if (SameName(block.Name(), "visgroups")) {
-      visgroups = Take(block).children;
+      copies.ForChildren(copies.Take(block), [&](std::uint32_t at) { visgroups.push_back(at); });
     }
   }
   if (MapBlock* world = WorldOf(*from)) {
-    Copy copy = Take(*world);
-    worldPairs = copy.pairs;
-    for (Copy& child : copy.children) {
-      if (SameName(child.name, "solid") || SameName(child.name, "hidden") ||
-          SameName(child.name, "group")) {
-        brushes.push_back(std::move(child));
+    worldPairs = copies.Take(*world);
+    copies.ForChildren(*worldPairs, [&](std::uint32_t at) {
+      const std::string_view name = copies[at].name;
+      if (SameName(name, "solid") || SameName(name, "hidden") || SameName(name, "group")) {
+        brushes.push_back(at);
       }
-    }
+    });
   }
 
   // The ids in use, as the last merge left them unless something else was
@@ -250,33 +391,32 @@ void MergeDocument(MapDocument& document, MapDocument& other) {
   } else {
     Scan(tree->Top(), highest, false);
   }
-  Renumbering renumbering(highest);
-  for (Copy& copy : visgroups) renumbering.Assign(copy, true);
-  for (Copy& copy : entities) renumbering.Assign(copy, false);
-  for (Copy& copy : brushes) renumbering.Assign(copy, false);
-  for (Copy& copy : entities) renumbering.Follow(copy);
-  for (Copy& copy : brushes) renumbering.Follow(copy);
+  Renumbering renumbering(highest, copies);
+  for (std::uint32_t at : visgroups) renumbering.Assign(at, true);
+  for (std::uint32_t at : entities) renumbering.Assign(at, false);
+  for (std::uint32_t at : brushes) renumbering.Assign(at, false);
+  for (std::uint32_t at : entities) renumbering.Follow(at);
+  for (std::uint32_t at : brushes) renumbering.Follow(at);
 
-  Adding adding(document, *tree);
-  for (const Copy& copy : entities) {
-    if (copy.entity) {
-      adding.Entity(copy);
+  Adding adding(document, *tree, copies, other);
+  for (std::uint32_t at : entities) {
+    if (copies[at].entity) {
+      adding.Entity(at);
     } else {
-      adding.TopBlock(copy);
+      adding.TopBlock(at);
     }
   }
   MapBlock* world = WorldOf(*tree);
   if (world == nullptr && !brushes.empty()) {
     // A document without a world takes the other's pairs for one, its id fresh.
-    Copy pairs{"world", false, worldPairs, {}};
-    renumbering.Assign(pairs, false);
-    for (const auto& [key, value] : pairs.pairs) {
-      static_cast<void>(document.AddNewWorldKey(key, value));
-    }
+    renumbering.AssignOwn(*worldPairs, false);
+    copies.ForPairs(*worldPairs, [&](Pair pair) {
+      static_cast<void>(document.AddNewWorldKey(pair.key, pair.value));
+    });
     world = WorldOf(*tree);
   }
   if (world != nullptr) {
-    for (const Copy& copy : brushes) adding.Block(*world, copy);
+    for (std::uint32_t at : brushes) adding.Block(*world, at);
   }
   if (!visgroups.empty()) {
     MapBlock* into = Named(tree->Top(), "visgroups");
@@ -288,7 +428,7 @@ void MergeDocument(MapDocument& document, MapDocument& other) {
                                        : tree->Top().layout.childrenEnd;
       into = &tree->AddTopBlock("visgroups", anchor, false);
     }
-    for (const Copy& copy : visgroups) adding.Block(*into, copy);
+    for (std::uint32_t at : visgroups) adding.Block(*into, at);
   }
   const Ids& last = renumbering.Last();
   known = {last.side, last.other, last.visgroup, document.Edits(), true};

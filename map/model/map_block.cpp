@@ -113,10 +113,20 @@ bool MapBlock::AddKey(std::string_view key, std::string_view value) {
       break;
   }
   if (!Fits(key, value)) return false;
-  BlockPair& added = pairs_.emplace_back(BlockPair{tree_->Texts().Intern(key), ""});
-  added.value = OwnValue(tree_->Texts(), added.place, nullptr, value);
+  BlockPair& added = pairs_.emplace_back(BlockPair{{tree_->Texts().Intern(key), key.size()}, ""});
+  added.value = {OwnValue(tree_->Texts(), added.place, nullptr, value), value.size()};
   MarkEdited();
   return true;
+}
+
+void MapBlock::ReserveKeys(std::size_t more) {
+  if (role_ == BlockRole::kEntity) return entity_->ReserveKeys(more);
+  if (role_ == BlockRole::kPlain || role_ == BlockRole::kTop) GrowFor(pairs_, more);
+}
+
+void MapBlock::AddKeptPair(std::string_view key, std::string_view value) {
+  pairs_.push_back(BlockPair{key, value});
+  MarkEdited();
 }
 
 bool MapBlock::SetKey(std::string_view key, std::string_view value) {
@@ -145,13 +155,13 @@ bool MapBlock::SetKey(std::string_view key, std::string_view value) {
   bool found = false;
   for (BlockPair& pair : pairs_) {
     if (!SameName(key, pair.key)) continue;
-    pair.value = OwnValue(texts, pair.place, pair.value.data(), value);
+    pair.value = {OwnValue(texts, pair.place, pair.value.data(), value), value.size()};
     pair.place.edited = true;
     found = true;
   }
   if (!found) {
-    BlockPair& added = pairs_.emplace_back(BlockPair{texts.Intern(key), ""});
-    added.value = OwnValue(texts, added.place, nullptr, value);
+    BlockPair& added = pairs_.emplace_back(BlockPair{{texts.Intern(key), key.size()}, ""});
+    added.value = {OwnValue(texts, added.place, nullptr, value), value.size()};
   }
   MarkEdited();
   return true;
@@ -188,7 +198,8 @@ bool MapBlock::SetValue(std::size_t i, std::string_view value) {
       break;
   }
   if (!FitsInQuotes(value)) return false;
-  pairs_[i].value = OwnValue(tree_->Texts(), pairs_[i].place, pairs_[i].value.data(), value);
+  pairs_[i].value = {OwnValue(tree_->Texts(), pairs_[i].place, pairs_[i].value.data(), value),
+                     value.size()};
   pairs_[i].place.edited = true;
   MarkEdited();
   return true;

@@ -99,6 +99,11 @@ class MapBlock {
   void RemoveKey(std::string_view key);
   // Pair i alone gets the value.
   [[nodiscard]] bool SetValue(std::size_t i, std::string_view value);
+  // Room for that many more pairs, when they are about to be added.
+  void ReserveKeys(std::size_t more);
+  // Appends to a plain block a pair of texts that live as long as the
+  // document (in its source, or one it keeps), where they are.
+  void AddKeptPair(std::string_view key, std::string_view value);
 
   // The blocks inside, in order.
   std::size_t ChildCount();

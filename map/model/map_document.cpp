@@ -174,6 +174,13 @@ std::optional<std::size_t> MapDocument::FindNext(const char* (MapEntity::*field)
   return std::nullopt;
 }
 
+void MapDocument::KeepSource(const std::shared_ptr<const TextBuffer>& source) {
+  if (source == nullptr || source == source_) return;
+  if (std::find(keptSources_.begin(), keptSources_.end(), source) == keptSources_.end()) {
+    keptSources_.push_back(source);
+  }
+}
+
 void MapDocument::Clear() {
   blocks_.reset();
   lines_.reset();
@@ -191,6 +198,8 @@ void MapDocument::Clear() {
   texts_.Clear();
   lists_.Reset();
   source_.reset();
+  keptSources_.clear();
+  keptSources_.shrink_to_fit();
   layout = DocumentLayout();
   ++generation_;
   edits_.Bump();

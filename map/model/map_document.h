@@ -145,6 +145,9 @@ class MapDocument {
     return source_ != nullptr ? source_->view() : std::string_view();
   }
   const std::shared_ptr<const TextBuffer>& SourceBuffer() const { return source_; }
+  // Keeps another document's source while this one lives (until Clear), so
+  // that pairs copied from it can leave their texts where they stand.
+  void KeepSource(const std::shared_ptr<const TextBuffer>& source);
   DocumentLayout layout;
 
   // The owner's own data: the bindings keep their object over the document
@@ -169,6 +172,7 @@ class MapDocument {
   std::vector<std::size_t> freeSlots_;  // of made entities removed and taken
   std::vector<SourcePlace> worldCuts_;
   std::shared_ptr<const TextBuffer> source_;
+  std::vector<std::shared_ptr<const TextBuffer>> keptSources_;
   std::deque<MapEntity> entities_;
   // Removing from either end moves nothing: scripts remove front to back
   // or back to front.

@@ -239,6 +239,8 @@ class MapEntity {
   // Pairs as the parser read them, their texts stored in the entity's pool:
   // the last name, class or id pair sets the field.
   void AddReadKeys(std::span<const KeyValue> pairs);
+  // Room for that many more pairs, when they are about to be added.
+  void ReserveKeys(std::size_t more) { GrowFor(keys_, more); }
   std::size_t KeyCount() const { return keys_.size(); }
   const KeyValue& Key(std::size_t i) const { return keys_[i]; }
   const KeyValueList& Keys() const { return keys_; }

@@ -31,15 +31,6 @@ std::size_t SlotEntry(Slot slot) {
 
 }  // namespace
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  if (a == b) return true;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  }
-  return true;
-}
-
 NameTable::NameTable(std::size_t expectedNames)
     : seed_(NewSeed(this)), slots_(CapacityFor(expectedNames), 0), mask_(slots_.size() - 1) {}
 

@@ -53,12 +53,18 @@ class NameTable {
   std::bitset<65536> prefixes_;
 };
 
-// Equal as the engine compares names: ASCII letters folded.
-bool SameName(std::string_view a, std::string_view b);
 // A byte as SameName compares it: ASCII capitals as small letters.
 inline unsigned char FoldCase(char c) {
   auto byte = static_cast<unsigned char>(c);
   return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+}
+// Equal as the engine compares names: ASCII letters folded.
+inline bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  }
+  return true;
 }
 
 }  // namespace mapwright

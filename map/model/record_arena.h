@@ -7,6 +7,7 @@
 #ifndef MAPWRIGHT_MAP_MODEL_RECORD_ARENA_H
 #define MAPWRIGHT_MAP_MODEL_RECORD_ARENA_H
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <vector>
@@ -69,6 +70,15 @@ class ArenaAllocator {
 
 template <class T>
 using ArenaVector = std::vector<T, ArenaAllocator<T>>;
+
+// Room in list for more elements, about to be added: the arena takes no
+// memory back, so a list that knows how much it grows takes that at once
+// rather than doubling towards it.
+template <typename T>
+void GrowFor(ArenaVector<T>& list, std::size_t more) {
+  if (list.capacity() - list.size() >= more) return;
+  list.reserve(std::max(list.size() + more, 2 * list.size()));
+}
 
 }  // namespace mapwright
 

@@ -2,7 +2,7 @@
 // the written text, the copies add no id twice in its kind, every sides,
 // visgroupid and groupid reference names a block there (as far as it did in
 // the maps merged), every brush and entity is there, and the merged-in
-// document is unchanged.
+// document is unchanged, and its end changes nothing in the copies.
 #include "map/edit/merge.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +100,8 @@ TEST(MergeCorpus, CopiesTakeFreshIdsAndTheirReferencesFollow) {
     MergeDocument(document, i == 0 ? document : other);
     const std::string merged(WriteMap(document)->view());
     EXPECT_EQ(std::string(WriteMap(other)->view()), from) << what << ": the other is unchanged";
+    other.Clear();
+    EXPECT_EQ(std::string(WriteMap(document)->view()), merged) << what << ": the copies outlive it";
 
     const Census before = CensusOf(into);
     const Census added = CensusOf(from);
