@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "map/model/block_tree.h"
@@ -136,8 +138,14 @@ struct Numbers {
   std::vector<std::pair<std::size_t, std::size_t>> spans;
 };
 
+constexpr std::array<bool, 256> kSeparators = [] {
+  std::array<bool, 256> table{};
+  for (unsigned char c : {' ', '\t', '(', ')', '[', ']'}) table[c] = true;
+  return table;
+}();
+
 bool IsSeparator(char c) {
-  return c == ' ' || c == '\t' || c == '(' || c == ')' || c == '[' || c == ']';
+  return kSeparators[static_cast<unsigned char>(c)];
 }
 
 // Most numbers of a map are short decimals: with at most 15 digits, the
@@ -170,9 +178,25 @@ bool QuickDecimal(std::string_view token, double& value) {
     if (fraction >= 0) ++fraction;
   }
   if (count == 0) return false;
-  value = static_cast<double>(digits) / kPowers[fraction > 0 ? fraction : 0];
+  value = static_cast<double>(digits);
+  if (fraction > 0) value /= kPowers[fraction];
   if (negative) value = -value;
   return true;
+}
+
+// The longest text PutNumber writes: a double's fixed notation.
+constexpr std::size_t kLongestNumber = 400;
+
+char* PutNumber(char* to, double value, bool inexact) {
+  const double whole = std::round(value);
+  if (value == 0) {
+    *to = '0';  // never "-0"
+    return to + 1;
+  }
+  if ((inexact || whole == value) && std::fabs(value - whole) < 1e-9 && std::fabs(whole) < 1e15) {
+    return std::to_chars(to, to + kLongestNumber, static_cast<long long>(whole)).ptr;
+  }
+  return std::to_chars(to, to + kLongestNumber, value, std::chars_format::fixed).ptr;
 }
 
 bool ReadNumbers(std::string_view text, Numbers& numbers) {
@@ -223,24 +247,46 @@ bool HoldsOwnPairs(const MapBlock& block) {
   return block.Role() == BlockRole::kEntity || block.Role() == BlockRole::kPlain;
 }
 
+// Room a value is written in, grown as needed and never cleared.
+class Scratch {
+ public:
+  char* Room(std::size_t size) {
+    if (size > size_) {
+      room_ = std::make_unique_for_overwrite<char[]>(size);
+      size_ = size;
+    }
+    return room_.get();
+  }
+
+ private:
+  std::unique_ptr<char[]> room_;
+  std::size_t size_ = 0;
+};
+
 // The value with every number that changed written anew, and everything
 // else as it was.
-std::string Rewritten(std::string_view text, const Numbers& before, const std::vector<double>& now,
-                      bool inexact) {
-  std::string out;
+std::string_view Rewrite(std::string_view text, const Numbers& before,
+                         const std::vector<double>& now, bool inexact, Scratch& scratch) {
+  // Room for the text and each number at its longest; written in place.
+  char* const start = scratch.Room(text.size() + now.size() * kLongestNumber);
+  char* to = start;
   std::size_t at = 0;
+  auto copy = [&](std::size_t from, std::size_t end) {
+    std::memcpy(to, text.data() + from, end - from);
+    to += end - from;
+  };
   for (std::size_t i = 0; i < now.size(); ++i) {
     auto [begin, end] = before.spans[i];
-    out.append(text.substr(at, begin - at));
     if (now[i] == before.values[i]) {
-      out.append(text.substr(begin, end - begin));
+      copy(at, end);
     } else {
-      out.append(WriteNumber(now[i], inexact));
+      copy(at, begin);
+      to = PutNumber(to, now[i], inexact);
     }
     at = end;
   }
-  out.append(text.substr(at));
-  return out;
+  copy(at, text.size());
+  return {start, static_cast<std::size_t>(to - start)};
 }
 
 class Transformer {
@@ -283,7 +329,7 @@ class Transformer {
     before_ = numbers.values;
     if (!change(numbers)) return;
     std::swap(before_, numbers.values);
-    const std::string value = Rewritten(text, numbers, before_, inexact_);
+    const std::string_view value = Rewrite(text, numbers, before_, inexact_, scratch_);
     if (value != text) static_cast<void>(block.SetValue(i, value));
   }
   template <typename Edit>
@@ -379,6 +425,7 @@ class Transformer {
   bool inexact_;
   Numbers numbers_;  // room reused from value to value
   std::vector<double> before_;
+  Scratch scratch_;
 };
 
 }  // namespace
@@ -393,14 +440,8 @@ std::optional<Vector3> ReadVector(std::string_view text) {
 }
 
 std::string WriteNumber(double value, bool inexact) {
-  if (value == 0) return "0";  // never "-0"
-  const double whole = std::round(value);
-  if ((inexact || whole == value) && std::fabs(value - whole) < 1e-9 && std::fabs(whole) < 1e15) {
-    return std::to_string(static_cast<long long>(whole));
-  }
-  char text[400];
-  auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
-  return std::string(text, written.ptr);
+  char text[kLongestNumber];
+  return std::string(text, PutNumber(text, value, inexact));
 }
 
 void TransformDocument(MapDocument& document, const Vector3& offset, const Vector3& angles) {
