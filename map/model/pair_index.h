@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "map/model/seeded_hash.h"
@@ -21,7 +20,7 @@ class PairIndex {
   static constexpr std::size_t kLongList = 32;
   static constexpr std::uint32_t kNone = 0xffffffffu;
 
-  PairIndex() : firsts_(0, SeededHash(this)) {}
+  PairIndex() : hash_(this) {}
 
   // The pairs with one key: the first, and each one's next in next().
   struct Chain {
@@ -29,7 +28,7 @@ class PairIndex {
     std::uint32_t last = kNone;
   };
   // The chain of key: empty when there is none, and then the place to add
-  // the first.
+  // the first. Valid until the next call.
   Chain& Of(std::string_view key);
   std::uint32_t Next(std::uint32_t position) const { return next_[position]; }
   // Adds the pair at position, after every other, to chain.
@@ -37,8 +36,21 @@ class PairIndex {
   void Add(std::string_view key, std::size_t position) { Append(Of(key), position); }
 
  private:
-  static std::string Folded(std::string_view key);
-  std::unordered_map<std::string, Chain, SeededHash> firsts_;
+  // A key's chain, by the key folded; open addressing over a table of a
+  // power of two slots, at most three quarters of them used.
+  struct Slot {
+    std::uint32_t hash = 0;  // the key's hash, its low bits
+    std::uint32_t at = 0;    // the folded key in keys_
+    std::uint32_t size = 0;  // its length and 1; 0 when the slot is unused
+    Chain chain;
+  };
+  void Grow();
+
+  SeededHash hash_;
+  std::vector<Slot> slots_;
+  std::size_t used_ = 0;
+  std::string keys_;                 // every folded key, one after another
+  std::string folded_;               // the key asked for, folded
   std::vector<std::uint32_t> next_;  // by position
 };
 

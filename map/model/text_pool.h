@@ -6,9 +6,9 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "map/model/seeded_hash.h"
@@ -17,7 +17,7 @@ namespace mapwright {
 
 class TextPool {
  public:
-  TextPool() : interned_(0, SeededHash(this)) {}
+  TextPool() : hash_(this) {}
   ~TextPool();
   TextPool(const TextPool&) = delete;
   TextPool& operator=(const TextPool&) = delete;
@@ -47,7 +47,17 @@ class TextPool {
     EditedText* next;
   };
   EditedText edited_{&edited_, &edited_};
-  std::unordered_map<std::string_view, const char*, SeededHash> interned_;  // keyed per pool
+  // Interned texts by their hash (keyed per pool): open addressing over a
+  // power of two slots, at most three quarters of them used.
+  struct Interned {
+    std::uint32_t hash = 0;  // its low bits
+    std::uint32_t size = 0;  // the text's length and 1; 0 when the slot is unused
+    const char* text = nullptr;
+  };
+  void GrowInterned();
+  SeededHash hash_;
+  std::vector<Interned> interned_;
+  std::size_t internedCount_ = 0;
   // The last interned text by its length and first, middle and last bytes:
   // keys repeat, and most are found here without hashing them whole.
   std::array<std::string_view, 1024> recent_{};
