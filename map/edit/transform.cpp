@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -150,51 +151,35 @@ bool IsSeparator(char c) {
 
 // Most numbers of a map are short decimals: with at most 15 digits, the
 // digits as an integer and a power of ten are exact doubles, and one
-// division rounds as reading the text would. False for any other text.
-bool QuickDecimal(std::string_view token, double& value) {
-#if FLT_EVAL_METHOD != 0
-  // Where doubles are computed wider (the x87 unit), the division would
-  // round twice: the C library reads every number there.
-  static_cast<void>(token);
-  static_cast<void>(value);
-  return false;
+// division rounds as reading the text would. Where doubles are computed
+// wider (the x87 unit), the division would round twice: the C library reads
+// every number there.
+#if FLT_EVAL_METHOD == 0
+constexpr bool kQuickDecimals = true;
+#else
+constexpr bool kQuickDecimals = false;
 #endif
-  static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  std::size_t i = 0;
-  const bool negative = !token.empty() && token[0] == '-';
-  if (negative) ++i;
-  std::int64_t digits = 0;
-  int count = 0;
-  int fraction = -1;
-  for (; i < token.size(); ++i) {
-    const char c = token[i];
-    if (c == '.' && fraction < 0) {
-      fraction = 0;
-      continue;
-    }
-    if (c < '0' || c > '9' || ++count > 15) return false;
-    digits = digits * 10 + (c - '0');
-    if (fraction >= 0) ++fraction;
-  }
-  if (count == 0) return false;
-  value = static_cast<double>(digits);
-  if (fraction > 0) value /= kPowers[fraction];
-  if (negative) value = -value;
-  return true;
-}
+constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // The longest text PutNumber writes: a double's fixed notation.
 constexpr std::size_t kLongestNumber = 400;
 
 char* PutNumber(char* to, double value, bool inexact) {
-  const double whole = std::round(value);
   if (value == 0) {
     *to = '0';  // never "-0"
     return to + 1;
   }
-  if ((inexact || whole == value) && std::fabs(value - whole) < 1e-9 && std::fabs(whole) < 1e15) {
-    return std::to_chars(to, to + kLongestNumber, static_cast<long long>(whole)).ptr;
+  if (std::fabs(value) < 1e15) {
+    // The nearest integer, without a call into the C library.
+    auto whole = static_cast<long long>(value);
+    const double rest = value - static_cast<double>(whole);
+    if (rest > 0.5) ++whole;
+    if (rest < -0.5) --whole;
+    const double near = value - static_cast<double>(whole);
+    if ((inexact || near == 0) && std::fabs(near) < 1e-9) {
+      return std::to_chars(to, to + kLongestNumber, whole).ptr;
+    }
   }
   return std::to_chars(to, to + kLongestNumber, value, std::chars_format::fixed).ptr;
 }
@@ -202,30 +187,49 @@ char* PutNumber(char* to, double value, bool inexact) {
 bool ReadNumbers(std::string_view text, Numbers& numbers) {
   numbers.values.clear();
   numbers.spans.clear();
-  for (std::size_t i = 0; i < text.size();) {
+  const std::size_t size = text.size();
+  for (std::size_t i = 0; i < size;) {
     if (IsSeparator(text[i])) {
       ++i;
       continue;
     }
+    // A short decimal is read on the way to the number's end.
     std::size_t end = i;
-    while (end < text.size() && !IsSeparator(text[end])) ++end;
+    const bool negative = text[end] == '-';
+    if (negative) ++end;
+    std::uint64_t digits = 0;
+    int count = 0;
+    int fraction = -1;
+    bool quick = kQuickDecimals;
+    for (; end < size && !IsSeparator(text[end]); ++end) {
+      const char c = text[end];
+      if (c >= '0' && c <= '9') {
+        digits = digits * 10 + static_cast<unsigned>(c - '0');
+        ++count;
+        if (fraction >= 0) ++fraction;
+      } else if (c == '.' && fraction < 0) {
+        fraction = 0;
+      } else {
+        quick = false;
+      }
+    }
     double value = 0;
-    if (QuickDecimal(text.substr(i, end - i), value)) {
-      numbers.values.push_back(value);
-      numbers.spans.emplace_back(i, end);
-      i = end;
-      continue;
+    if (quick && count > 0 && count <= 15) {
+      value = static_cast<double>(digits);
+      if (fraction > 0) value /= kPowers[fraction];
+      if (negative) value = -value;
+    } else {
+      // Values are followed by a quote or end in the text they stand in, so
+      // the number is read where it stands; one that runs on is read again.
+      char* last = nullptr;
+      value = std::strtod(text.data() + i, &last);
+      if (last != text.data() + end) {
+        const std::string token(text.substr(i, end - i));
+        value = std::strtod(token.c_str(), &last);
+        if (last != token.c_str() + token.size()) return false;
+      }
+      if (!std::isfinite(value)) return false;
     }
-    // Values are followed by a quote or end in the text they stand in, so
-    // the number is read where it stands; one that runs on is read again.
-    char* last = nullptr;
-    value = std::strtod(text.data() + i, &last);
-    if (last != text.data() + end) {
-      const std::string token(text.substr(i, end - i));
-      value = std::strtod(token.c_str(), &last);
-      if (last != token.c_str() + token.size()) return false;
-    }
-    if (!std::isfinite(value)) return false;
     numbers.values.push_back(value);
     numbers.spans.emplace_back(i, end);
     i = end;
