@@ -1,7 +1,6 @@
 #include "map/model/pair_index.h"
 
 #include <cstring>
-#include <utility>
 
 #include "map/model/name_table.h"
 
@@ -10,34 +9,17 @@ namespace mapwright {
 PairIndex::Chain& PairIndex::Of(std::string_view key) {
   folded_.assign(key);
   for (char& c : folded_) c = static_cast<char>(FoldCase(c));
-  if (4 * (used_ + 1) > 3 * slots_.size()) Grow();
   const auto hash = static_cast<std::uint32_t>(hash_(folded_));
   const auto size = static_cast<std::uint32_t>(folded_.size() + 1);
-  const std::size_t mask = slots_.size() - 1;
-  std::size_t i = hash & mask;
-  for (; slots_[i].size != 0; i = (i + 1) & mask) {
-    const Slot& slot = slots_[i];
-    if (slot.hash == hash && slot.size == size &&
-        std::memcmp(keys_.data() + slot.at, folded_.data(), folded_.size()) == 0) {
-      return slots_[i].chain;
-    }
+  Slot& slot = slots_.Find(hash, [&](const Slot& taken) {
+    return taken.size == size &&
+           std::memcmp(keys_.data() + taken.at, folded_.data(), folded_.size()) == 0;
+  });
+  if (slot.size == 0) {
+    slot = {hash, static_cast<std::uint32_t>(keys_.size()), size, {}};
+    keys_ += folded_;
   }
-  slots_[i] = {hash, static_cast<std::uint32_t>(keys_.size()), size, {}};
-  keys_ += folded_;
-  ++used_;
-  return slots_[i].chain;
-}
-
-void PairIndex::Grow() {
-  std::vector<Slot> old =
-      std::exchange(slots_, std::vector<Slot>(slots_.empty() ? 64 : 2 * slots_.size()));
-  const std::size_t mask = slots_.size() - 1;
-  for (const Slot& slot : old) {
-    if (slot.size == 0) continue;
-    std::size_t i = slot.hash & mask;
-    while (slots_[i].size != 0) i = (i + 1) & mask;
-    slots_[i] = slot;
-  }
+  return slot.chain;
 }
 
 void PairIndex::Append(Chain& chain, std::size_t position) {

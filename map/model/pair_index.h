@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "map/model/open_table.h"
 #include "map/model/seeded_hash.h"
 
 namespace mapwright {
@@ -36,19 +37,16 @@ class PairIndex {
   void Add(std::string_view key, std::size_t position) { Append(Of(key), position); }
 
  private:
-  // A key's chain, by the key folded; open addressing over a table of a
-  // power of two slots, at most three quarters of them used.
+  // A key's chain, by the key folded.
   struct Slot {
     std::uint32_t hash = 0;  // the key's hash, its low bits
     std::uint32_t at = 0;    // the folded key in keys_
     std::uint32_t size = 0;  // its length and 1; 0 when the slot is unused
     Chain chain;
   };
-  void Grow();
 
   SeededHash hash_;
-  std::vector<Slot> slots_;
-  std::size_t used_ = 0;
+  OpenTable<Slot> slots_;
   std::string keys_;                 // every folded key, one after another
   std::string folded_;               // the key asked for, folded
   std::vector<std::uint32_t> next_;  // by position

@@ -1,7 +1,6 @@
 #include "map/model/text_pool.h"
 
 #include <cstring>
-#include <utility>
 
 namespace mapwright {
 namespace {
@@ -47,36 +46,14 @@ const char* TextPool::Intern(std::string_view text) {
   }
   slot = (slot ^ slot >> 10) % recent_.size();
   if (recent_[slot] == text) return recent_[slot].data();
-  if (4 * (internedCount_ + 1) > 3 * interned_.size()) GrowInterned();
   const auto hash = static_cast<std::uint32_t>(hash_(text));
   const auto size = static_cast<std::uint32_t>(text.size() + 1);
-  const std::size_t mask = interned_.size() - 1;
-  std::size_t i = hash & mask;
-  for (; interned_[i].size != 0; i = (i + 1) & mask) {
-    const Interned& found = interned_[i];
-    if (found.hash == hash && found.size == size &&
-        std::memcmp(found.text, text.data(), text.size()) == 0) {
-      break;
-    }
-  }
-  if (interned_[i].size == 0) {
-    interned_[i] = {hash, size, Store(text)};
-    ++internedCount_;
-  }
-  recent_[slot] = std::string_view(interned_[i].text, text.size());
-  return interned_[i].text;
-}
-
-void TextPool::GrowInterned() {
-  std::vector<Interned> old = std::exchange(
-      interned_, std::vector<Interned>(interned_.empty() ? 64 : 2 * interned_.size()));
-  const std::size_t mask = interned_.size() - 1;
-  for (const Interned& text : old) {
-    if (text.size == 0) continue;
-    std::size_t i = text.hash & mask;
-    while (interned_[i].size != 0) i = (i + 1) & mask;
-    interned_[i] = text;
-  }
+  Interned& found = interned_.Find(hash, [&](const Interned& taken) {
+    return taken.size == size && std::memcmp(taken.text, text.data(), text.size()) == 0;
+  });
+  if (found.size == 0) found = {hash, size, Store(text)};
+  recent_[slot] = std::string_view(found.text, text.size());
+  return found.text;
 }
 
 const char* TextPool::StoreEdited(std::string_view text) {
@@ -103,9 +80,7 @@ TextPool::~TextPool() {
 }
 
 void TextPool::Clear() {
-  interned_.clear();
-  interned_.shrink_to_fit();
-  internedCount_ = 0;
+  interned_.Clear();
   while (edited_.next != &edited_) ReleaseEdited(reinterpret_cast<const char*>(edited_.next + 1));
   recent_.fill({});
   blocks_.clear();

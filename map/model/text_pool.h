@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "map/model/open_table.h"
 #include "map/model/seeded_hash.h"
 
 namespace mapwright {
@@ -47,17 +48,14 @@ class TextPool {
     EditedText* next;
   };
   EditedText edited_{&edited_, &edited_};
-  // Interned texts by their hash (keyed per pool): open addressing over a
-  // power of two slots, at most three quarters of them used.
+  // Interned texts by their hash, keyed per pool.
   struct Interned {
     std::uint32_t hash = 0;  // its low bits
     std::uint32_t size = 0;  // the text's length and 1; 0 when the slot is unused
     const char* text = nullptr;
   };
-  void GrowInterned();
   SeededHash hash_;
-  std::vector<Interned> interned_;
-  std::size_t internedCount_ = 0;
+  OpenTable<Interned> interned_;
   // The last interned text by its length and first, middle and last bytes:
   // keys repeat, and most are found here without hashing them whole.
   std::array<std::string_view, 1024> recent_{};
