@@ -321,7 +321,7 @@ class Adding {
   bool InSource(std::string_view text) const {
     const auto at = reinterpret_cast<std::uintptr_t>(text.data());
     const auto begin = reinterpret_cast<std::uintptr_t>(from_.data());
-    return at >= begin && at - begin <= from_.size() - text.size() && text.size() <= from_.size();
+    return text.size() <= from_.size() && at >= begin && at - begin <= from_.size() - text.size();
   }
 
   MapDocument& document_;
