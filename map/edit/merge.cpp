@@ -138,25 +138,10 @@ class Snapshot {
   TextPool kept_;
 };
 
-// The highest ids in use: sides have their own run, visgroups theirs, every
-// other block shares one.
-struct Ids {
-  std::int64_t side = 0;
-  std::int64_t other = 0;
-  std::int64_t visgroup = 0;
-};
-
-// Reads the pairs where they are kept: an entity's id is its field.
-void Scan(MapBlock& block, Ids& highest, bool inVisgroups) {
-  const bool side = SameName(block.Name(), "side");
-  const bool visgroup = inVisgroups && SameName(block.Name(), "visgroup");
+// The highest ids in the document's blocks. An entity's id is its field.
+void Scan(MapBlock& block, IdRuns& highest, bool inVisgroups) {
   auto see = [&](std::string_view key, std::string_view value) {
-    if (SameName(key, "id")) {
-      std::int64_t& run = side ? highest.side : highest.other;
-      run = std::max<std::int64_t>(run, ParseEntityId(value));
-    } else if (visgroup && SameName(key, "visgroupid")) {
-      highest.visgroup = std::max<std::int64_t>(highest.visgroup, ParseEntityId(value));
-    }
+    highest.See(block.Name(), inVisgroups, key, value);
   };
   switch (block.Role()) {
     case BlockRole::kEntity:
@@ -179,7 +164,7 @@ void Scan(MapBlock& block, Ids& highest, bool inVisgroups) {
 // Fresh ids for the copies, and references that follow them.
 class Renumbering {
  public:
-  Renumbering(const Ids& highest, Snapshot& copies) : next_(highest), copies_(copies) {
+  Renumbering(const IdRuns& highest, Snapshot& copies) : next_(highest), copies_(copies) {
     sides_.reserve(copies.Size());  // most blocks are sides, each with an id
   }
 
@@ -205,7 +190,7 @@ class Renumbering {
   }
 
   // The highest ids given.
-  const Ids& Last() const { return next_; }
+  const IdRuns& Last() const { return next_; }
 
   void Follow(std::uint32_t at) {
     for (std::uint32_t block = at; block < copies_[at].end; ++block) {
@@ -250,7 +235,7 @@ class Renumbering {
     return copies_.Keep(out);
   }
 
-  Ids next_;
+  IdRuns next_;
   Snapshot& copies_;
   Map sides_;
   Map others_;
@@ -384,10 +369,10 @@ void MergeDocument(MapDocument& document, MapDocument& other) {
 
   // The ids in use, as the last merge left them unless something else was
   // edited since: stamping many copies does not read the whole map each time.
-  Ids highest;
+  IdRuns highest;
   BlockTree::IdsInUse& known = tree->idsInUse;
   if (known.known && known.edits == document.Edits()) {
-    highest = {known.side, known.other, known.visgroup};
+    highest = known.runs;
   } else {
     Scan(tree->Top(), highest, false);
   }
@@ -430,8 +415,7 @@ void MergeDocument(MapDocument& document, MapDocument& other) {
     }
     for (std::uint32_t at : visgroups) adding.Block(*into, at);
   }
-  const Ids& last = renumbering.Last();
-  known = {last.side, last.other, last.visgroup, document.Edits(), true};
+  known = {renumbering.Last(), document.Edits(), true};
 }
 
 }  // namespace mapwright

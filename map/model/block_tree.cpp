@@ -77,17 +77,16 @@ void BlockTree::Pair(std::string_view key, std::string_view value, const SourceP
   MapBlock& block = open_.empty() ? Top() : *open_.back();
   if (block.role_ != BlockRole::kEntity) OpenLists().pairs.push_back({key, value, place});
   block.layout.pairsEnd = lineAfter;
-  if (key.size() == 2 || key.size() == 10) SeeId(block, key, value);
+  idsInUse.runs.See(block.Name(), visgroupsOpen_ > 0, key, value);
 }
 
-// The highest id of each run, as the text holds them.
-void BlockTree::SeeId(const MapBlock& block, std::string_view key, std::string_view value) {
+void IdRuns::See(std::string_view block, bool inVisgroups, std::string_view key,
+                 std::string_view value) {
   if (SameName(key, "id")) {
-    std::int64_t& run = SameName(block.Name(), "side") ? idsInUse.side : idsInUse.other;
+    std::int64_t& run = SameName(block, "side") ? side : other;
     run = std::max<std::int64_t>(run, ParseEntityId(value));
-  } else if (visgroupsOpen_ > 0 && SameName(key, "visgroupid") &&
-             SameName(block.Name(), "visgroup")) {
-    idsInUse.visgroup = std::max<std::int64_t>(idsInUse.visgroup, ParseEntityId(value));
+  } else if (inVisgroups && SameName(key, "visgroupid") && SameName(block, "visgroup")) {
+    visgroup = std::max<std::int64_t>(visgroup, ParseEntityId(value));
   }
 }
 

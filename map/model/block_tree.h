@@ -19,6 +19,17 @@ namespace mapwright {
 
 class MapDocument;
 
+// The highest id of each run: sides have their own, visgroups theirs (the
+// "visgroupid" of a visgroup block inside a visgroups block), every other
+// block shares one.
+struct IdRuns {
+  std::int64_t side = 0;
+  std::int64_t other = 0;
+  std::int64_t visgroup = 0;
+  // Counts a pair of a block with that name.
+  void See(std::string_view block, bool inVisgroups, std::string_view key, std::string_view value);
+};
+
 class BlockTree {
  public:
   // Its lists come from lists, which outlives it: the document's arena,
@@ -68,9 +79,7 @@ class BlockTree {
   // text held them when the tree was read, or as the last merge left them,
   // with the document's edit count then: valid while nothing else was edited.
   struct IdsInUse {
-    std::int64_t side = 0;
-    std::int64_t other = 0;
-    std::int64_t visgroup = 0;
+    IdRuns runs;
     std::uint64_t edits = 0;
     bool known = false;
   };
@@ -105,7 +114,6 @@ class BlockTree {
   MapDocument* document_;
   RecordArena& lists_;
   std::deque<MapBlock, ArenaAllocator<MapBlock>> nodes_;
-  void SeeId(const MapBlock& block, std::string_view key, std::string_view value);
 
   std::vector<MapBlock*> open_;
   int visgroupsOpen_ = 0;

@@ -113,10 +113,15 @@ bool MapBlock::AddKey(std::string_view key, std::string_view value) {
       break;
   }
   if (!Fits(key, value)) return false;
-  BlockPair& added = pairs_.emplace_back(BlockPair{{tree_->Texts().Intern(key), key.size()}, ""});
-  added.value = {OwnValue(tree_->Texts(), added.place, nullptr, value), value.size()};
+  AppendPair(key, value);
   MarkEdited();
   return true;
+}
+
+void MapBlock::AppendPair(std::string_view key, std::string_view value) {
+  TextPool& texts = tree_->Texts();
+  BlockPair& added = pairs_.emplace_back(BlockPair{{texts.Intern(key), key.size()}, ""});
+  added.value = {OwnValue(texts, added.place, nullptr, value), value.size()};
 }
 
 void MapBlock::ReserveKeys(std::size_t more) {
@@ -159,10 +164,7 @@ bool MapBlock::SetKey(std::string_view key, std::string_view value) {
     pair.place.edited = true;
     found = true;
   }
-  if (!found) {
-    BlockPair& added = pairs_.emplace_back(BlockPair{{texts.Intern(key), key.size()}, ""});
-    added.value = {OwnValue(texts, added.place, nullptr, value), value.size()};
-  }
+  if (!found) AppendPair(key, value);
   MarkEdited();
   return true;
 }

@@ -122,6 +122,8 @@ class MapBlock {
  private:
   friend class BlockTree;
   void MarkEdited();
+  // A pair of copies of the texts after the last, as a plain block holds it.
+  void AppendPair(std::string_view key, std::string_view value);
   ArenaVector<BlockPair>& Pairs() { return pairs_; }
 
   BlockTree* tree_;
