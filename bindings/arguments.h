@@ -5,7 +5,8 @@
 // comes before the first lookup: a read may run the collector, whose
 // finalizers may free the very objects the arguments name, so a lookup made
 // before a later read could hand out a freed object. When any argument is not
-// what its kind takes, the result is empty and the function does nothing.
+// what its kind takes, the result is empty and the function does nothing, or
+// tells the script which argument was wrong (PushWrongArgument).
 #ifndef MAPWRIGHT_BINDINGS_ARGUMENTS_H
 #define MAPWRIGHT_BINDINGS_ARGUMENTS_H
 
@@ -31,6 +32,7 @@ namespace arg {
 // A text; a number counts as its text. Up to the first zero byte: the host
 // passes C strings.
 struct Text {
+  static constexpr const char* kWanted = "a text";
   using Raw = const char*;
   using Value = std::string_view;
   static Raw Read(ScriptHost& host, int index) { return host.GetStringArg(index); }
@@ -43,6 +45,7 @@ struct Text {
 // A text, or none: the host hands over nil (and any value that is no text or
 // number) as none.
 struct OptionalText {
+  static constexpr const char* kWanted = "a text or nil";
   using Raw = const char*;
   using Value = std::optional<std::string_view>;
   static Raw Read(ScriptHost& host, int index) { return host.GetStringArg(index); }
@@ -53,6 +56,7 @@ struct OptionalText {
 
 // An index, count or id: see WholeNumber.
 struct Integer {
+  static constexpr const char* kWanted = "a whole number";
   using Raw = const char*;
   using Value = std::int64_t;
   static Raw Read(ScriptHost& host, int index) { return host.GetStringArg(index); }
@@ -61,9 +65,25 @@ struct Integer {
   }
 };
 
+// What an argument of an object kind must be.
+constexpr const char* WantedObject(ObjectKind kind) {
+  switch (kind) {
+    case ObjectKind::kTokenReader:
+      return "a token reader";
+    case ObjectKind::kDocument:
+      return "a VMF document";
+    case ObjectKind::kEntity:
+      return "a live entity";
+    case ObjectKind::kBlock:
+      return "a live block";
+  }
+  return "an object";
+}
+
 // A live native object of one kind.
 template <typename T, ObjectKind kKind>
 struct Object {
+  static constexpr const char* kWanted = WantedObject(kKind);
   using Raw = void*;
   using Value = T*;
   static Raw Read(ScriptHost& host, int index) { return host.GetUserDataArg(index); }
@@ -77,6 +97,7 @@ struct Object {
 // the function runs script code.
 template <typename T, ObjectKind kKind>
 struct SharedObject {
+  static constexpr const char* kWanted = WantedObject(kKind);
   using Raw = void*;
   using Value = std::shared_ptr<T>;
   static Raw Read(ScriptHost& host, int index) { return host.GetUserDataArg(index); }
@@ -89,14 +110,30 @@ struct SharedObject {
 
 }  // namespace arg
 
+// The first argument that was not what its kind takes.
+struct WrongArgument {
+  int index = 0;  // from 1
+  const char* wanted = nullptr;
+};
+
 template <typename... Kinds>
-std::optional<std::tuple<typename Kinds::Value...>> ReadArguments(ScriptHost& host) {
-  return [&host]<std::size_t... I>(std::index_sequence<I...>)
+std::optional<std::tuple<typename Kinds::Value...>> ReadArguments(ScriptHost& host,
+                                                                  WrongArgument* wrong = nullptr) {
+  return [&host, wrong ]<std::size_t... I>(std::index_sequence<I...>)
       ->std::optional<std::tuple<typename Kinds::Value...>> {
     // Braced initialisation reads the host in argument order.
     std::tuple<typename Kinds::Raw...> raw{Kinds::Read(host, static_cast<int>(I) + 1)...};
     std::tuple<std::optional<typename Kinds::Value>...> taken{Kinds::Take(std::get<I>(raw))...};
-    if (!(std::get<I>(taken).has_value() && ...)) return std::nullopt;
+    if (!(std::get<I>(taken).has_value() && ...)) {
+      if (wrong != nullptr) {
+        constexpr const char* kWanted[] = {Kinds::kWanted...};
+        const bool present[] = {std::get<I>(taken).has_value()...};
+        int first = 0;
+        while (present[first]) ++first;
+        *wrong = {first + 1, kWanted[first]};
+      }
+      return std::nullopt;
+    }
     return std::tuple<typename Kinds::Value...>{std::move(*std::get<I>(taken))...};
   }
   (std::index_sequence_for<Kinds...>{});

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "bindings/arguments.h"
+#include "bindings/call_outs.h"
 #include "bindings/script_values.h"
 #include "map/model/block_tree.h"
 #include "map/model/map_block.h"
@@ -27,13 +28,27 @@ int PushLine(ScriptHost& host, const MapBlock& block, std::optional<std::uint32_
   return 1;
 }
 
-// A method that edits a block with two texts and gives nothing back.
+// Why the block refused a pair.
+const char* PairRefusal(const MapBlock& block) {
+  if (block.Role() == BlockRole::kOutputs) {
+    return "an output's value must be its target and parameters, separated by commas or the ESC "
+           "byte, with no double quote";
+  }
+  return "a key or value must not hold a double quote";
+}
+
+// A method that edits a block with two texts: true, or nil and why not.
 int WithTwoTexts(ScriptHost& host, bool (*edit)(MapBlock&, std::string_view, std::string_view)) {
-  auto args = ReadArguments<Block, arg::Text, arg::Text>(host);
-  if (!args) return 0;
+  WrongArgument wrong;
+  auto args = ReadArguments<Block, arg::Text, arg::Text>(host, &wrong);
+  if (!args) return PushWrongArgument(host, wrong);
   auto [block, first, second] = *args;
-  static_cast<void>(edit(*block, first, second));  // refused: nothing to tell
-  return 0;
+  if (!edit(*block, first, second)) return PushFailure(host, PairRefusal(*block));
+  return PushTrue(host);
+}
+
+int NoSuchIndex(ScriptHost& host, const char* what) {
+  return PushFailure(host, std::string("no ") + what + " at that index (they count from 0)");
 }
 
 }  // namespace
@@ -119,21 +134,25 @@ int BlockSetKey(ScriptHost& host) {
   });
 }
 
+// True also when no pair has the key: none is left.
 int BlockRemoveKey(ScriptHost& host) {
-  auto args = ReadArguments<Block, arg::Text>(host);
-  if (!args) return 0;
+  WrongArgument wrong;
+  auto args = ReadArguments<Block, arg::Text>(host, &wrong);
+  if (!args) return PushWrongArgument(host, wrong);
   auto [block, key] = *args;
   block->RemoveKey(key);
-  return 0;
+  return PushTrue(host);
 }
 
 int BlockSetValue(ScriptHost& host) {
-  auto args = ReadArguments<Block, arg::Integer, arg::Text>(host);
-  if (!args) return 0;
+  WrongArgument wrong;
+  auto args = ReadArguments<Block, arg::Integer, arg::Text>(host, &wrong);
+  if (!args) return PushWrongArgument(host, wrong);
   auto [block, position, value] = *args;
   std::optional<std::size_t> index = IndexIn(position, block->KeyCount());
-  if (index) static_cast<void>(block->SetValue(*index, value));  // refused: nothing to tell
-  return 0;
+  if (!index) return NoSuchIndex(host, "pair");
+  if (!block->SetValue(*index, value)) return PushFailure(host, PairRefusal(*block));
+  return PushTrue(host);
 }
 
 int BlockBlockCount(ScriptHost& host) {
@@ -159,14 +178,20 @@ int BlockFindBlock(ScriptHost& host) {
 // A name the format cannot read back as a block name, or a second world or
 // outputs block, adds nothing.
 int BlockAddBlock(ScriptHost& host) {
-  auto args = ReadArguments<Block, arg::Text>(host);
-  if (!args) return 0;
+  WrongArgument wrong;
+  auto args = ReadArguments<Block, arg::Text>(host, &wrong);
+  if (!args) return PushWrongArgument(host, wrong);
   auto [block, name] = *args;
   DocumentObject& owner = OwnerOf(*block);
   BlockTree* tree = owner.Blocks();
-  if (tree == nullptr) return 0;
+  if (tree == nullptr) return PushFailure(host, "the document is being parsed");
   MapBlock* added = tree->AddChild(*block, name);
-  if (added == nullptr) return 0;
+  if (added == nullptr) {
+    return PushFailure(host,
+                       "a block name is a word of letters, digits and _ that starts with no digit; "
+                       "a second world or connections block, or a block inside a connections "
+                       "block, is refused");
+  }
   PushBlock(host, owner, *added);
   return 1;
 }
@@ -174,16 +199,18 @@ int BlockAddBlock(ScriptHost& host) {
 // The child goes with everything inside it: the handles of its blocks and
 // entities die, every other stays.
 int BlockRemoveBlock(ScriptHost& host) {
-  auto args = ReadArguments<Block, arg::Integer>(host);
-  if (!args) return 0;
+  WrongArgument wrong;
+  auto args = ReadArguments<Block, arg::Integer>(host, &wrong);
+  if (!args) return PushWrongArgument(host, wrong);
   auto [block, position] = *args;
   DocumentObject& owner = OwnerOf(*block);
   BlockTree* tree = owner.Blocks();
+  if (tree == nullptr) return PushFailure(host, "the document is being parsed");
   std::optional<std::size_t> index = IndexIn(position, block->ChildCount());
-  if (tree == nullptr || !index) return 0;
+  if (!index) return NoSuchIndex(host, "block");
   tree->RemoveChild(*block, *index);
   owner.RevokeRemoved();
-  return 0;
+  return PushTrue(host);
 }
 
 // A block handle's finalizer: the block lives on in its document; only the

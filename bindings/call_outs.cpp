@@ -41,4 +41,29 @@ int PushTrue(ScriptHost& host) {
   return 1;
 }
 
+int PushFailure(ScriptHost& host, std::string_view message) {
+  const std::string text(message);  // the caller's text may die in a collection
+  {
+    HeldObject select(host.GetGlobal("select"));
+    if (select.get() == nullptr) return 0;
+    select.get()->Push();
+  }
+  host.PushNumber(2);
+  host.PushNumber(0);
+  host.Call(2, 1);
+  HeldObject none(host.GetReturn(0));
+  if (none.get() == nullptr) return 0;
+  none.get()->Push();
+  host.PushString(text.c_str());
+  return 2;
+}
+
+int PushWrongArgument(ScriptHost& host, const WrongArgument& wrong) {
+  std::string message = wrong.index == 1
+                            ? "the method must be called on "
+                            : "argument " + std::to_string(wrong.index - 1) + " must be ";
+  message += wrong.wanted;
+  return PushFailure(host, message);
+}
+
 }  // namespace mapwright

@@ -137,34 +137,42 @@ int DocumentCreateEntity(ScriptHost& host) {
   return 1;
 }
 
-// A text that does not read as a number is appended as it is; a number (or a
-// text the script would read as one) is appended in decimal, as an integer.
-// A suffix that map text cannot hold changes nothing.
+// A text that does not read as a number is put to the names as it is; a
+// number (or a text the script would read as one) as Lua writes it, when it
+// is whole and finite. A fraction, an infinity or NaN is no affix, nor is a
+// text that map text cannot hold or that would change what outputs mean.
 namespace {
 
-int AffixNames(ScriptHost& host, bool (*affix)(MapDocument&, std::string_view)) {
-  auto args = ReadArguments<Document, arg::Text>(host);
-  if (!args) return 0;
-  auto [owner, text] = *args;
-  std::string written(text);
-  if (ReadsAsScriptNumber(text)) written = std::to_string(ScriptInteger(written.c_str()));
-  static_cast<void>(affix(owner->document, written));  // refused: nothing to tell
-  return 0;
+const char kAffixRefused[] =
+    "the text must not hold a double quote, a comma or the ESC byte, nor be a fraction, an "
+    "infinity or NaN";
+
+std::optional<std::string> AffixText(std::string_view text) {
+  if (!ReadsAsScriptNumber(text)) return std::string(text);
+  return WholeNumberText(std::string(text).c_str());
 }
 
 }  // namespace
 
 int DocumentRename(ScriptHost& host) {
-  return AffixNames(host, [](MapDocument& document, std::string_view suffix) {
-    return RenameEntities(document, suffix);
-  });
+  auto args = ReadArguments<Document, arg::Text>(host);
+  if (!args) return 0;
+  auto [owner, text] = *args;
+  if (std::optional<std::string> suffix = AffixText(text)) {
+    static_cast<void>(RenameEntities(owner->document, *suffix));  // refused: nothing to tell
+  }
+  return 0;
 }
 
 // As Rename, with the text in front; wildcard references follow too.
 int DocumentPrefix(ScriptHost& host) {
-  return AffixNames(host, [](MapDocument& document, std::string_view prefix) {
-    return PrefixEntities(document, prefix);
-  });
+  WrongArgument wrong;
+  auto args = ReadArguments<Document, arg::Text>(host, &wrong);
+  if (!args) return PushWrongArgument(host, wrong);
+  auto [owner, text] = *args;
+  std::optional<std::string> prefix = AffixText(text);
+  if (!prefix || !PrefixEntities(owner->document, *prefix)) return PushFailure(host, kAffixRefused);
+  return PushTrue(host);
 }
 
 int DocumentEntity(ScriptHost& host) {
@@ -325,18 +333,27 @@ namespace mapwright {
 // Turns, then moves, the whole document; either vector may be nothing (nil
 // or an empty text) for none. A text that is no vector changes nothing.
 int DocumentTransform(ScriptHost& host) {
-  auto args = ReadArguments<Document, arg::OptionalText, arg::OptionalText>(host);
-  if (!args) return 0;
+  WrongArgument wrong;
+  auto args = ReadArguments<Document, arg::OptionalText, arg::OptionalText>(host, &wrong);
+  if (!args) return PushWrongArgument(host, wrong);
   auto [owner, offsetText, anglesText] = *args;
   auto vector = [](const std::optional<std::string_view>& text) -> std::optional<Vector3> {
     if (!text || text->find_first_not_of(" \t") == std::string_view::npos) return Vector3{};
     return ReadVector(*text);
   };
   std::optional<Vector3> offset = vector(offsetText);
+  if (!offset) return PushFailure(host, "the offset must be three numbers, as \"x y z\"");
   std::optional<Vector3> angles = vector(anglesText);
-  if (!offset || !angles || owner->Blocks() == nullptr) return 0;
-  TransformDocument(owner->document, *offset, *angles);
-  return 0;
+  if (!angles) {
+    return PushFailure(host, "the angles must be three numbers, as \"pitch yaw roll\"");
+  }
+  if (owner->Blocks() == nullptr) {
+    return PushFailure(host, "a document cannot be transformed while it is being parsed");
+  }
+  if (EditResult done = TransformDocument(owner->document, *offset, *angles); !done) {
+    return PushFailure(host, done.refusal);
+  }
+  return PushTrue(host);
 }
 
 }  // namespace mapwright
@@ -346,12 +363,17 @@ namespace mapwright {
 // Copies the other document's entities, world brushes and visgroups into
 // this one with fresh ids; the other stays as it was.
 int DocumentMerge(ScriptHost& host) {
-  auto args = ReadArguments<Document, Document>(host);
-  if (!args) return 0;
+  WrongArgument wrong;
+  auto args = ReadArguments<Document, Document>(host, &wrong);
+  if (!args) return PushWrongArgument(host, wrong);
   auto [owner, other] = *args;
-  if (owner->Blocks() == nullptr || other->Blocks() == nullptr) return 0;
-  MergeDocument(owner->document, other->document);
-  return 0;
+  if (owner->Blocks() == nullptr || other->Blocks() == nullptr) {
+    return PushFailure(host, "a document cannot be merged while it is being parsed");
+  }
+  if (EditResult merged = MergeDocument(owner->document, other->document); !merged) {
+    return PushFailure(host, merged.refusal);
+  }
+  return PushTrue(host);
 }
 
 }  // namespace mapwright

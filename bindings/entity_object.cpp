@@ -3,6 +3,7 @@
 #include <string>
 
 #include "bindings/arguments.h"
+#include "bindings/call_outs.h"
 #include "bindings/script_values.h"
 #include "map/model/map_entity.h"
 
@@ -151,13 +152,19 @@ int EntityFindKey(ScriptHost& host) {
 // Output i becomes the output given, where it stands; a value without a
 // separator, or a text the format cannot hold, changes nothing.
 int EntitySetConnection(ScriptHost& host) {
-  auto args = ReadArguments<Entity, arg::Integer, arg::Text, arg::Text>(host);
-  if (!args) return 0;
+  WrongArgument wrong;
+  auto args = ReadArguments<Entity, arg::Integer, arg::Text, arg::Text>(host, &wrong);
+  if (!args) return PushWrongArgument(host, wrong);
   auto [entity, position, output, value] = *args;
   std::optional<std::size_t> index = IndexIn(position, entity->ConnectionCount());
+  if (!index) return PushFailure(host, "no output at that index (they count from 0)");
   std::optional<ConnectionParts> parts = SplitConnectionValue(value);
-  if (index && parts) static_cast<void>(entity->SetConnection(*index, output, *parts));
-  return 0;
+  if (!parts || !entity->SetConnection(*index, output, *parts)) {
+    return PushFailure(host,
+                       "an output's value must be its target and parameters, separated by commas "
+                       "or the ESC byte, with no double quote");
+  }
+  return PushTrue(host);
 }
 
 // An entity handle's finalizer: the entity lives on in its document; only

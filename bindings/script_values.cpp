@@ -1,6 +1,7 @@
 #include "bindings/script_values.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -64,14 +65,12 @@ bool ReadsAsScriptNumber(std::string_view text) {
   return i == text.size();
 }
 
-std::int32_t ScriptInteger(const char* text) {
-  double value = std::strtod(text, nullptr);
-  if (std::isnan(value)) return 0;
-  if (value <= std::numeric_limits<std::int32_t>::min())
-    return std::numeric_limits<std::int32_t>::min();
-  if (value >= std::numeric_limits<std::int32_t>::max())
-    return std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(value);
+std::optional<std::string> WholeNumberText(const char* text) {
+  const double value = std::strtod(text, nullptr);
+  if (!std::isfinite(value) || std::trunc(value) != value) return std::nullopt;
+  char written[32];
+  std::snprintf(written, sizeof written, "%.14g", value == 0 ? 0.0 : value);  // never "-0"
+  return std::string(written);
 }
 
 int PushCount(ScriptHost& host, std::size_t count) {

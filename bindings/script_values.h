@@ -25,9 +25,9 @@ namespace mapwright {
 // optional sign, fraction and exponent, or an infinity or NaN as Lua writes
 // them.
 bool ReadsAsScriptNumber(std::string_view text);
-// Such a text as an integer argument: truncated toward zero, clamped to the
-// 32-bit range, 0 for NaN.
-std::int32_t ScriptInteger(const char* text);
+// Such a text as Lua writes the number ("%.14g") when it is whole and finite;
+// nothing for a fraction, an infinity or NaN.
+std::optional<std::string> WholeNumberText(const char* text);
 
 // Pushes a count as a number; returns the count of results, 1.
 int PushCount(ScriptHost& host, std::size_t count);

@@ -1,7 +1,8 @@
 // POSIX file access. Windows share modes are met with advisory locks taken
 // without blocking: a reader holds a shared lock, so a file that another
 // program holds under an exclusive one cannot be read. A new file is written
-// under a temporary name that nobody else knows.
+// unnamed where the file system allows (O_TMPFILE), else under a temporary
+// name that nobody else knows, and gets its name once it is whole.
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -11,9 +12,12 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <exception>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "fileio/file_access.h"
 
@@ -25,6 +29,34 @@ namespace mapwright {
 namespace {
 
 constexpr mode_t kNewFileMode = 0644;
+
+void Tell(FileFailure* why, FileFailure failure) {
+  if (why != nullptr) *why = failure;
+}
+
+FileFailure FromError(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return FileFailure::kMissing;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return FileFailure::kDenied;
+    case EISDIR:
+    case ENXIO:
+    case ENODEV:
+      return FileFailure::kNotAFile;
+    case EWOULDBLOCK:
+    case ETXTBSY:
+      return FileFailure::kHeld;
+    case EFBIG:
+    case ENOMEM:
+      return FileFailure::kTooLarge;
+    default:
+      return FileFailure::kFailed;
+  }
+}
 
 class Descriptor {
  public:
@@ -95,12 +127,15 @@ bool NamesAFile(const char* path) {
   return folder.get() < 0;
 }
 
+// The folder of path, with its final slash.
+std::string FolderOf(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  return slash == nullptr ? std::string("./") : std::string(path, slash + 1);
+}
+
 // A template for mkostemp in the folder of path.
 std::string TemporaryBeside(const char* path) {
-  const char* slash = std::strrchr(path, '/');
-  std::string name = slash == nullptr ? std::string("./") : std::string(path, slash + 1);
-  name.append(".mapwright-XXXXXX");
-  return name;
+  return FolderOf(path) + ".mapwright-XXXXXX";
 }
 
 // Gives the complete file its name, never over an existing one. A hard link
@@ -137,18 +172,35 @@ bool StatusOf(int fd, FileStatus& status) {
 }
 
 // Reads an open file whole into what allocate gives, under a shared lock
-// taken without waiting; the count of bytes read.
-std::optional<std::size_t> ReadOpened(int fd, const Allocate& allocate) {
-  if (fd < 0 || flock(fd, LOCK_SH | LOCK_NB) != 0) return std::nullopt;
+// taken without waiting; the count of bytes read. One byte more than the
+// size is asked for: a file that grew or shrank meanwhile is not read.
+std::optional<std::size_t> ReadOpened(int fd, const Allocate& allocate, FileFailure* why) {
+  if (fd < 0) {
+    Tell(why, FromError(errno));
+    return std::nullopt;
+  }
+  if (flock(fd, LOCK_SH | LOCK_NB) != 0) {
+    Tell(why, FileFailure::kHeld);
+    return std::nullopt;
+  }
   FileStatus status;
-  if (!StatusOf(fd, status) || !status.regular) return std::nullopt;
+  if (!StatusOf(fd, status) || !status.regular) {
+    Tell(why, FileFailure::kNotAFile);
+    return std::nullopt;
+  }
   char* buffer = nullptr;
   try {
     buffer = allocate(status.size);
   } catch (const std::exception&) {  // too large to hold in memory
+    Tell(why, FileFailure::kTooLarge);
     return std::nullopt;
   }
-  return ReadUpTo(fd, buffer, status.size);
+  const std::size_t got = ReadUpTo(fd, buffer, status.size + 1);
+  if (got != status.size) {
+    Tell(why, FileFailure::kChanged);
+    return std::nullopt;
+  }
+  return got;
 }
 
 // The mode a new file gets, as open would give it.
@@ -158,20 +210,95 @@ mode_t NewFileMode() {
   return kNewFileMode & ~mask;
 }
 
-// Writes bytes to a new file beside path, with mode, flushed to disk; its
-// name, or nothing, with nothing left behind.
-std::optional<std::string> StoreBeside(const char* path, std::string_view bytes, mode_t mode) {
-  if (!NamesAFile(path) || !WithinSizeLimit(bytes.size())) return std::nullopt;
-  std::string temporary = TemporaryBeside(path);
-  Descriptor file(mkostemp(temporary.data(), O_CLOEXEC));
-  if (file.get() < 0) return std::nullopt;
-  bool stored =
-      fchmod(file.get(), mode) == 0 && WriteAll(file.get(), bytes) && fsync(file.get()) == 0;
-  stored = file.Close() && stored;
-  if (stored) return temporary;
-  unlink(temporary.c_str());
-  return std::nullopt;
-}
+// A file being stored beside path: unnamed until it is whole where the file
+// system allows, so that a process killed meanwhile leaves nothing; else
+// under a temporary name, which Abandon removes.
+class Temporary {
+ public:
+  Temporary(const char* path, mode_t mode) : file_(Open(path, mode)) {}
+  Temporary(const Temporary&) = delete;
+  Temporary& operator=(const Temporary&) = delete;
+  ~Temporary() { Abandon(); }
+
+  bool Opened() const { return file_.get() >= 0; }
+  // Every byte written and flushed to disk.
+  [[nodiscard]] bool Store(std::string_view bytes) {
+    return WriteAll(file_.get(), bytes) && fsync(file_.get()) == 0;
+  }
+  // Gives the file the name, which must be new; false when it exists or
+  // cannot be made. Once named the file is no longer this one's.
+  [[nodiscard]] bool NameAs(const char* path) {
+    bool named = false;
+    if (name_.empty()) {
+      named = LinkUnnamed(path);
+    } else {
+      named = Publish(name_.c_str(), path);
+    }
+    const bool closed = file_.Close();
+    if (!name_.empty()) unlink(name_.c_str());
+    name_.clear();
+    if (named && !closed) unlink(path);
+    return named && closed;
+  }
+  // A new name of its own beside path, for a rename over path to follow.
+  [[nodiscard]] bool NameBeside(const char* path, std::string& name) {
+    bool named = !name_.empty();
+    if (named) {
+      name = std::exchange(name_, {});
+    } else {
+      static unsigned counter = 0;
+      for (int attempt = 0; attempt < 100 && !named; ++attempt) {
+        name = FolderOf(path) + ".mapwright-" + std::to_string(getpid()) + "-" +
+               std::to_string(++counter);
+        named = LinkUnnamed(name.c_str());
+        if (!named && errno != EEXIST) break;
+      }
+    }
+    if (named && file_.Close()) return true;
+    if (named) unlink(name.c_str());
+    return false;
+  }
+
+ private:
+  int Open(const char* path, mode_t mode) {
+#ifdef O_TMPFILE
+    int fd = open(FolderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (fd >= 0 && fchmod(fd, mode) == 0) return fd;
+    if (fd >= 0) close(fd);
+#endif
+    name_ = TemporaryBeside(path);
+    int named = mkostemp(name_.data(), O_CLOEXEC);
+    if (named < 0) {
+      name_.clear();
+      return -1;
+    }
+    if (fchmod(named, mode) != 0) {
+      close(named);
+      unlink(name_.c_str());
+      name_.clear();
+      return -1;
+    }
+    return named;
+  }
+  // Links the unnamed file under a new name: through its descriptor where
+  // the process may, else through /proc.
+  bool LinkUnnamed(const char* path) {
+#ifdef AT_EMPTY_PATH
+    if (linkat(file_.get(), "", AT_FDCWD, path, AT_EMPTY_PATH) == 0) return true;
+    if (errno == EEXIST) return false;
+#endif
+    char self[48];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", file_.get());
+    return linkat(AT_FDCWD, self, AT_FDCWD, path, AT_SYMLINK_FOLLOW) == 0;
+  }
+  void Abandon() {
+    if (!name_.empty()) unlink(name_.c_str());
+    name_.clear();
+  }
+
+  std::string name_;  // empty while unnamed; made before file_, which Open names
+  Descriptor file_;
+};
 
 // Flushes the folder of path, so that a new name in it survives a crash.
 void FlushFolderOf(const char* path) {
@@ -183,39 +310,90 @@ void FlushFolderOf(const char* path) {
 
 }  // namespace
 
-std::optional<std::size_t> ReadOrCreateFileInto(const char* path, const Allocate& allocate) {
+std::optional<std::size_t> ReadOrCreateFileInto(const char* path, const Allocate& allocate,
+                                                FileFailure* why) {
   // O_NONBLOCK keeps a FIFO from blocking the open; only regular files are read.
   Descriptor file(open(path, O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, kNewFileMode));
-  return ReadOpened(file.get(), allocate);
+  return ReadOpened(file.get(), allocate, why);
 }
 
-std::optional<std::size_t> ReadExistingFile(const char* path, const Allocate& allocate) {
+std::optional<std::size_t> ReadExistingFile(const char* path, const Allocate& allocate,
+                                            FileFailure* why) {
   Descriptor file(open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  return ReadOpened(file.get(), allocate);
+  return ReadOpened(file.get(), allocate, why);
 }
 
-bool WriteNewFile(const char* path, std::string_view bytes) {
-  std::optional<std::string> temporary = StoreBeside(path, bytes, NewFileMode());
-  if (!temporary) return false;
-  bool stored = Publish(temporary->c_str(), path);
-  unlink(temporary->c_str());  // the published file keeps its own name
-  return stored;
+bool WriteNewFile(const char* path, std::string_view bytes, FileFailure* why) {
+  if (!NamesAFile(path)) {
+    Tell(why, *path == '\0' ? FileFailure::kMissing : FileFailure::kNotAFile);
+    return false;
+  }
+  if (!WithinSizeLimit(bytes.size())) {
+    Tell(why, FileFailure::kTooLarge);
+    return false;
+  }
+  Temporary file(path, NewFileMode());
+  if (!file.Opened()) {
+    Tell(why, FromError(errno));
+    return false;
+  }
+  if (!file.Store(bytes)) {
+    Tell(why, FileFailure::kFailed);
+    return false;
+  }
+  if (!file.NameAs(path)) {
+    Tell(why, access(path, F_OK) == 0 ? FileFailure::kExists : FileFailure::kFailed);
+    return false;
+  }
+  return true;
 }
 
-// A file replaced keeps its permissions.
-bool ReplaceFileWith(const char* path, std::string_view bytes) {
+// A file replaced keeps its permissions. What stands at path is looked at
+// without being opened for reading (a device would act on that) and without
+// following a link: only a regular file or a link is replaced.
+bool ReplaceFileWith(const char* path, std::string_view bytes, FileFailure* why) {
   mode_t mode = NewFileMode();
   {
-    Descriptor existing(open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+#ifdef O_PATH
+    Descriptor existing(open(path, O_PATH | O_NOFOLLOW | O_CLOEXEC));
+#else
+    Descriptor existing(open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+#endif
+    const int error = errno;
     FileStatus status;
-    if (existing.get() >= 0 && StatusOf(existing.get(), status) && status.regular) {
-      mode = status.mode & 07777;
+    if (existing.get() >= 0 && StatusOf(existing.get(), status)) {
+      if (status.regular) {
+        mode = status.mode & 07777;
+      } else if (!S_ISLNK(status.mode)) {
+        Tell(why, FileFailure::kNotAFile);
+        return false;
+      }
+    } else if (existing.get() < 0 && error != ENOENT && error != ELOOP) {
+      Tell(why, FromError(error));
+      return false;
     }
   }
-  std::optional<std::string> temporary = StoreBeside(path, bytes, mode);
-  if (!temporary) return false;
-  if (rename(temporary->c_str(), path) != 0) {
-    unlink(temporary->c_str());
+  if (!NamesAFile(path)) {
+    Tell(why, *path == '\0' ? FileFailure::kMissing : FileFailure::kNotAFile);
+    return false;
+  }
+  if (!WithinSizeLimit(bytes.size())) {
+    Tell(why, FileFailure::kTooLarge);
+    return false;
+  }
+  Temporary file(path, mode);
+  if (!file.Opened()) {
+    Tell(why, FromError(errno));
+    return false;
+  }
+  std::string temporary;
+  if (!file.Store(bytes) || !file.NameBeside(path, temporary)) {
+    Tell(why, FileFailure::kFailed);
+    return false;
+  }
+  if (rename(temporary.c_str(), path) != 0) {
+    Tell(why, FromError(errno));
+    unlink(temporary.c_str());
     return false;
   }
   FlushFolderOf(path);

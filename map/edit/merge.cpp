@@ -33,9 +33,11 @@ struct Node {
   const BlockPair* own = nullptr;  // a plain block's pairs, else pairs listed here
   std::uint32_t firstPair = 0;
   std::uint32_t pairCount = 0;
-  std::uint32_t end = 0;          // past the last block inside it
-  std::uint32_t renamed = kNone;  // its first renumbered value
+  std::uint32_t end = 0;              // past the last block inside it
+  std::uint32_t renamed = kNone;      // its first renumbered value
+  std::uint32_t lastRenamed = kNone;  // and its last
   bool entity = false;
+  bool inVisgroups = false;  // inside a visgroups block
 };
 // A pair's value renumbered, listed by the pair's place in its block.
 struct Renamed {
@@ -46,38 +48,30 @@ struct Renamed {
 
 class Snapshot {
  public:
-  // Appends block with everything inside it; gives its place in the list.
+  // Appends block with everything inside it, in file order; gives its place
+  // in the list. The walk keeps its own stack: nesting has no bound.
   std::uint32_t Take(MapBlock& block) {
-    const auto at = static_cast<std::uint32_t>(nodes_.size());
-    nodes_.push_back({block.Name(), nullptr, static_cast<std::uint32_t>(pairs_.size()), 0, 0, kNone,
-                      block.Role() == BlockRole::kEntity});
-    switch (block.Role()) {
-      case BlockRole::kEntity:
-        for (const KeyValue& pair : block.Entity()->Keys())
-          pairs_.push_back({pair.key, pair.value});
-        break;
-      case BlockRole::kWorld:
-        for (const KeyValue& pair : block.Document().WorldKeys()) {
-          pairs_.push_back({pair.key, pair.value});
-        }
-        break;
-      case BlockRole::kOutputs:  // a value joined from the output's parts
-        for (std::size_t i = 0; i < block.KeyCount(); ++i) {
-          PairText pair = block.Key(i);
-          pairs_.push_back({Keep(pair.key), Keep(pair.value)});
-        }
-        break;
-      default:
-        nodes_[at].own = block.OwnPairs().data();
-        nodes_[at].pairCount = static_cast<std::uint32_t>(block.OwnPairs().size());
+    struct Open {
+      MapBlock* block;
+      std::uint32_t at;
+      std::size_t next;
+    };
+    const std::uint32_t first = TakeOwn(block, false);
+    std::vector<Open> open{{&block, first, 0}};
+    while (!open.empty()) {
+      Open& top = open.back();
+      if (top.next < top.block->Children().size()) {
+        MapBlock* child = top.block->Children()[top.next++];
+        const Node& parent = nodes_[top.at];
+        const bool inside = parent.inVisgroups || SameName(parent.name, "visgroups");
+        const std::uint32_t at = TakeOwn(*child, inside);
+        open.push_back({child, at, 0});
+      } else {
+        nodes_[top.at].end = Size();
+        open.pop_back();
+      }
     }
-    if (nodes_[at].own == nullptr) {
-      nodes_[at].pairCount = static_cast<std::uint32_t>(pairs_.size()) - nodes_[at].firstPair;
-    }
-    block.ChildCount();  // a world or outputs block made since the tree was read, too
-    for (MapBlock* child : block.Children()) Take(*child);
-    nodes_[at].end = static_cast<std::uint32_t>(nodes_.size());
-    return at;
+    return first;
   }
   // Forgets the blocks from at on.
   void DropFrom(std::uint32_t at) {
@@ -106,15 +100,28 @@ class Snapshot {
       visit(pair);
     }
   }
+  // Links are places in renamed_, never pointers: it grows as they are
+  // followed. Values come mostly in pair order, so the last is tried first.
   void Rename(std::uint32_t at, std::uint32_t i, std::string_view value) {
-    std::uint32_t* link = &nodes_[at].renamed;
-    while (*link != kNone && renamed_[*link].pair < i) link = &renamed_[*link].next;
-    if (*link != kNone && renamed_[*link].pair == i) {
-      renamed_[*link].value = value;
+    Node& node = nodes_[at];
+    std::uint32_t before = kNone;
+    std::uint32_t next = node.renamed;
+    if (node.lastRenamed != kNone && renamed_[node.lastRenamed].pair < i) {
+      before = node.lastRenamed;
+      next = kNone;
+    }
+    while (next != kNone && renamed_[next].pair < i) {
+      before = next;
+      next = renamed_[next].next;
+    }
+    if (next != kNone && renamed_[next].pair == i) {
+      renamed_[next].value = value;
       return;
     }
-    renamed_.push_back({i, *link, value});
-    *link = static_cast<std::uint32_t>(renamed_.size() - 1);
+    const auto added = static_cast<std::uint32_t>(renamed_.size());
+    renamed_.push_back({i, next, value});
+    (before == kNone ? node.renamed : renamed_[before].next) = added;
+    if (next == kNone) node.lastRenamed = added;
   }
   // The blocks inside at, not those inside them.
   template <typename Visit>
@@ -131,6 +138,40 @@ class Snapshot {
   }
   std::string_view Keep(std::string_view text) { return {kept_.Store(text), text.size()}; }
 
+  // The block's own pairs; its children are made ready to be read.
+  std::uint32_t TakeOwn(MapBlock& block, bool inVisgroups) {
+    const auto at = Size();
+    Node node{block.Name(), nullptr, static_cast<std::uint32_t>(pairs_.size())};
+    node.entity = block.Role() == BlockRole::kEntity;
+    node.inVisgroups = inVisgroups;
+    switch (block.Role()) {
+      case BlockRole::kEntity:
+        for (const KeyValue& pair : block.Entity()->Keys())
+          pairs_.push_back({pair.key, pair.value});
+        break;
+      case BlockRole::kWorld:
+        for (const KeyValue& pair : block.Document().WorldKeys()) {
+          pairs_.push_back({pair.key, pair.value});
+        }
+        break;
+      case BlockRole::kOutputs:  // a value joined from the output's parts
+        for (std::size_t i = 0; i < block.KeyCount(); ++i) {
+          PairText pair = block.Key(i);
+          pairs_.push_back({Keep(pair.key), Keep(pair.value)});
+        }
+        break;
+      default:
+        node.own = block.OwnPairs().data();
+        node.pairCount = static_cast<std::uint32_t>(block.OwnPairs().size());
+    }
+    if (node.own == nullptr) {
+      node.pairCount = static_cast<std::uint32_t>(pairs_.size()) - node.firstPair;
+    }
+    nodes_.push_back(node);
+    block.ChildCount();  // a world or outputs block made since the tree was read, too
+    return at;
+  }
+
  private:
   std::vector<Node> nodes_;
   std::vector<Pair> pairs_;
@@ -139,40 +180,47 @@ class Snapshot {
 };
 
 // The highest ids in the document's blocks. An entity's id is its field.
-void Scan(MapBlock& block, IdRuns& highest, bool inVisgroups) {
-  auto see = [&](std::string_view key, std::string_view value) {
-    highest.See(block.Name(), inVisgroups, key, value);
-  };
-  switch (block.Role()) {
-    case BlockRole::kEntity:
-      for (const KeyValue& pair : block.Entity()->Keys()) see(pair.key, pair.value);
-      break;
-    case BlockRole::kWorld:
-      for (const KeyValue& pair : block.Document().WorldKeys()) see(pair.key, pair.value);
-      break;
-    case BlockRole::kOutputs:
-      break;
-    default:
-      for (const BlockPair& pair : block.OwnPairs()) see(pair.key, pair.value);
-  }
-  block.ChildCount();  // a world or outputs block made since the tree was read, too
-  for (MapBlock* child : block.Children()) {
-    Scan(*child, highest, inVisgroups || SameName(block.Name(), "visgroups"));
+void Scan(MapBlock& top, IdRuns& highest) {
+  std::vector<std::pair<MapBlock*, bool>> walk{{&top, false}};  // and whether in visgroups
+  while (!walk.empty()) {
+    auto [block, inVisgroups] = walk.back();
+    walk.pop_back();
+    auto see = [&, block = block, inVisgroups = inVisgroups](std::string_view key,
+                                                             std::string_view value) {
+      highest.See(block->Name(), inVisgroups, key, value);
+    };
+    switch (block->Role()) {
+      case BlockRole::kEntity:
+        for (const KeyValue& pair : block->Entity()->Keys()) see(pair.key, pair.value);
+        break;
+      case BlockRole::kWorld:
+        for (const KeyValue& pair : block->Document().WorldKeys()) see(pair.key, pair.value);
+        break;
+      case BlockRole::kOutputs:
+        break;
+      default:
+        for (const BlockPair& pair : block->OwnPairs()) see(pair.key, pair.value);
+    }
+    block->ChildCount();  // a world or outputs block made since the tree was read, too
+    const bool inside = inVisgroups || SameName(block->Name(), "visgroups");
+    for (MapBlock* child : block->Children()) walk.emplace_back(child, inside);
   }
 }
 
 // Fresh ids for the copies, and references that follow them.
 class Renumbering {
  public:
+  static constexpr std::int64_t kLargestId = 2147483647;
+
   Renumbering(const IdRuns& highest, Snapshot& copies) : next_(highest), copies_(copies) {
     sides_.reserve(copies.Size());  // most blocks are sides, each with an id
   }
 
-  // Block at and every block inside it.
-  void Assign(std::uint32_t at, bool inVisgroups) {
-    AssignOwn(at, inVisgroups);
-    const bool inside = inVisgroups || SameName(copies_[at].name, "visgroups");
-    copies_.ForChildren(at, [&](std::uint32_t child) { Assign(child, inside); });
+  // Block at and every block inside it, in file order.
+  void Assign(std::uint32_t at) {
+    for (std::uint32_t block = at; block < copies_[at].end; ++block) {
+      AssignOwn(block, copies_[block].inVisgroups);
+    }
   }
   // Block at alone.
   void AssignOwn(std::uint32_t at, bool inVisgroups) {
@@ -191,6 +239,10 @@ class Renumbering {
 
   // The highest ids given.
   const IdRuns& Last() const { return next_; }
+  // Whether every id given fits the format's ids (32-bit signed).
+  bool Fits() const {
+    return next_.side <= kLargestId && next_.other <= kLargestId && next_.visgroup <= kLargestId;
+  }
 
   void Follow(std::uint32_t at) {
     for (std::uint32_t block = at; block < copies_[at].end; ++block) {
@@ -252,11 +304,10 @@ class Adding {
   }
 
   // An entity after the document's last one.
-  void Entity(std::uint32_t at) { FillEntity(*document_.AddEntity().block, at); }
+  void Entity(std::uint32_t at) { Fill(*document_.AddEntity().block, at); }
   // A copy inside parent, or at the top among the new entities.
   void Block(MapBlock& parent, std::uint32_t at) {
-    MapBlock* block = tree_.AddChild(parent, copies_[at].name);
-    if (block != nullptr) Fill(*block, at);
+    if (MapBlock* block = tree_.AddChild(parent, copies_[at].name)) Fill(*block, at);
   }
   void TopBlock(std::uint32_t at) {
     Fill(tree_.AddTopBlock(copies_[at].name, EntitiesEnd(), true), at);
@@ -267,7 +318,35 @@ class Adding {
     return static_cast<std::uint32_t>(document_.layout.entitiesEnd);
   }
 
+  // Block gets the pairs of copy at and copies of the blocks inside it. The
+  // walk keeps its own stack: nesting has no bound.
   void Fill(MapBlock& block, std::uint32_t at) {
+    struct Open {
+      MapBlock* block;
+      std::uint32_t at;
+      std::uint32_t next;  // the next copy inside it
+    };
+    FillOwn(block, at);
+    std::vector<Open> open{{&block, at, at + 1}};
+    while (!open.empty()) {
+      Open& top = open.back();
+      if (top.next >= copies_[top.at].end) {
+        open.pop_back();
+        continue;
+      }
+      const std::uint32_t child = top.next;
+      top.next = copies_[child].end;
+      MapBlock* parent = top.block;
+      // An entity's outputs came with its pairs.
+      if (parent->Role() == BlockRole::kEntity && copies_[child].name == "connections") continue;
+      MapBlock* made = tree_.AddChild(*parent, copies_[child].name);
+      if (made == nullptr) continue;
+      FillOwn(*made, child);
+      open.push_back({made, child, child + 1});
+    }
+  }
+
+  void FillOwn(MapBlock& block, std::uint32_t at) {
     if (block.Role() == BlockRole::kEntity) return FillEntity(block, at);
     block.ReserveKeys(copies_[at].pairCount);
     copies_.ForPairs(at, [&](Pair pair) {
@@ -277,7 +356,6 @@ class Adding {
         static_cast<void>(block.AddKey(pair.key, pair.value));
       }
     });
-    copies_.ForChildren(at, [&](std::uint32_t child) { Block(block, child); });
   }
 
   // The pairs as they were, the name, class and id following the last of
@@ -294,7 +372,7 @@ class Adding {
       }
     }
     copies_.ForChildren(at, [&](std::uint32_t child) {
-      if (copies_[child].name != "connections") return Block(block, child);
+      if (copies_[child].name != "connections") return;
       copies_.ForPairs(child, [&](Pair pair) {
         if (std::optional<ConnectionParts> parts = SplitConnectionValue(pair.value)) {
           static_cast<void>(entity.AddConnection(pair.key, *parts));
@@ -330,10 +408,10 @@ MapBlock* WorldOf(BlockTree& tree) {
 
 }  // namespace
 
-void MergeDocument(MapDocument& document, MapDocument& other) {
+EditResult MergeDocument(MapDocument& document, MapDocument& other) {
   BlockTree* tree = document.Blocks();
   BlockTree* from = other.Blocks();
-  if (tree == nullptr || from == nullptr) return;
+  if (tree == nullptr || from == nullptr) return EditResult::Refused("the blocks are not read");
 
   // What is copied, read whole first.
   Snapshot copies;
@@ -369,17 +447,22 @@ void MergeDocument(MapDocument& document, MapDocument& other) {
 
   // The ids in use, as the last merge left them unless something else was
   // edited since: stamping many copies does not read the whole map each time.
+  MapBlock* world = WorldOf(*tree);
   IdRuns highest;
   BlockTree::IdsInUse& known = tree->idsInUse;
   if (known.known && known.edits == document.Edits()) {
     highest = known.runs;
   } else {
-    Scan(tree->Top(), highest, false);
+    Scan(tree->Top(), highest);
   }
   Renumbering renumbering(highest, copies);
-  for (std::uint32_t at : visgroups) renumbering.Assign(at, true);
-  for (std::uint32_t at : entities) renumbering.Assign(at, false);
-  for (std::uint32_t at : brushes) renumbering.Assign(at, false);
+  for (std::uint32_t at : visgroups) renumbering.Assign(at);
+  for (std::uint32_t at : entities) renumbering.Assign(at);
+  for (std::uint32_t at : brushes) renumbering.Assign(at);
+  if (world == nullptr && !brushes.empty()) renumbering.AssignOwn(*worldPairs, false);
+  if (!renumbering.Fits()) {
+    return EditResult::Refused("the copies would need ids beyond 2147483647");
+  }
   for (std::uint32_t at : entities) renumbering.Follow(at);
   for (std::uint32_t at : brushes) renumbering.Follow(at);
 
@@ -391,10 +474,8 @@ void MergeDocument(MapDocument& document, MapDocument& other) {
       adding.TopBlock(at);
     }
   }
-  MapBlock* world = WorldOf(*tree);
   if (world == nullptr && !brushes.empty()) {
     // A document without a world takes the other's pairs for one, its id fresh.
-    renumbering.AssignOwn(*worldPairs, false);
     copies.ForPairs(*worldPairs, [&](Pair pair) {
       static_cast<void>(document.AddNewWorldKey(pair.key, pair.value));
     });
@@ -416,6 +497,7 @@ void MergeDocument(MapDocument& document, MapDocument& other) {
     for (std::uint32_t at : visgroups) adding.Block(*into, at);
   }
   known = {renumbering.Last(), document.Edits(), true};
+  return EditResult::Done();
 }
 
 }  // namespace mapwright

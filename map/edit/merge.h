@@ -2,6 +2,7 @@
 #ifndef MAPWRIGHT_MAP_EDIT_MERGE_H
 #define MAPWRIGHT_MAP_EDIT_MERGE_H
 
+#include "map/edit/edit_result.h"
 #include "map/model/map_document.h"
 
 namespace mapwright {
@@ -15,8 +16,9 @@ namespace mapwright {
 // other id, visgroup ids above its highest visgroup id; the visgroupid,
 // groupid, sides and sides2 values of the copies follow. other is read
 // first, whole, so a document merged into itself is copied once. Both block
-// trees must have been read.
-void MergeDocument(MapDocument& document, MapDocument& other);
+// trees must have been read. Refused, changing nothing, when the copies
+// would need ids beyond the format's (32-bit signed) range.
+EditResult MergeDocument(MapDocument& document, MapDocument& other);
 
 }  // namespace mapwright
 

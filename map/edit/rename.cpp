@@ -94,7 +94,7 @@ class Renaming {
 };
 
 bool AffixNames(MapDocument& document, std::string_view affix, Affix where) {
-  if (!FitsInQuotes(affix)) return false;
+  if (!FitsAsAffix(affix)) return false;
   // The old names; their texts stay alive in the pool, so the table may point
   // into them.
   std::size_t named = 0;

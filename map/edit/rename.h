@@ -15,7 +15,8 @@ namespace mapwright {
 // and output parameters that do not read as a number. Each text gets the
 // suffix once, appended to the text as it is written; world pairs never
 // change.
-// False, changing nothing, when the suffix cannot be written in map text.
+// False, changing nothing, when the suffix cannot be written in map text or
+// would change what an output means (FitsAsAffix).
 [[nodiscard]] bool RenameEntities(MapDocument& document, std::string_view suffix);
 
 // The same, with prefix put in front of every name and reference; and a
@@ -23,6 +24,13 @@ namespace mapwright {
 // matches a name gets the prefix too, so that it stays within the names of
 // its copy when prefixed copies of a map are merged.
 [[nodiscard]] bool PrefixEntities(MapDocument& document, std::string_view prefix);
+
+// Whether a text can be put to names: no double quote, and none of the
+// separators of an output's value (a comma, the ESC byte), which would split
+// a renamed target into other parts when read back.
+inline bool FitsAsAffix(std::string_view affix) {
+  return affix.find_first_of("\",\x1b") == std::string_view::npos;
+}
 
 // Whether a text reads as a number: an optional sign, digits, and an
 // optional fraction.

@@ -162,6 +162,10 @@ constexpr bool kQuickDecimals = false;
 constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
+// The largest number a transform writes: beyond it, a double's integers are
+// no longer exact and a map's numbers no longer coordinates.
+constexpr double kLargestNumber = 1e15;
+
 // The longest text PutNumber writes: a double's fixed notation.
 constexpr std::size_t kLongestNumber = 400;
 
@@ -295,15 +299,46 @@ std::string_view Rewrite(std::string_view text, const Numbers& before,
 
 class Transformer {
  public:
-  Transformer(const Vector3& offset, const Vector3& angles)
-      : turn_(FromAngles(angles)),
+  // A checking transformer computes every change and writes none: Fits says
+  // whether every result is a number the map can hold.
+  Transformer(const Vector3& offset, const Vector3& angles, bool checking)
+      : checking_(checking),
+        turn_(FromAngles(angles)),
         offset_(offset),
         turns_(angles != Vector3{0, 0, 0}),
         yawOnly_(angles[0] == 0 && angles[2] == 0),
         yaw_(angles[1]),
         inexact_(offset != Vector3{0, 0, 0} || !Quarters(angles)) {}
 
-  void Walk(MapBlock& block, bool inDisplacement) {
+  bool Fits() const { return fits_; }
+
+  // Every block in file order. The walk keeps its own stack: nesting has no
+  // bound.
+  void Walk(MapBlock& top) {
+    struct Open {
+      MapBlock* block;
+      std::size_t next;
+      bool displacement;  // a dispinfo block
+    };
+    std::vector<Open> open;
+    auto enter = [&](MapBlock& block, bool inDisplacement) {
+      Visit(block, inDisplacement);
+      open.push_back({&block, 0, SameName(block.Name(), "dispinfo")});
+    };
+    enter(top, false);
+    while (!open.empty()) {
+      Open& at = open.back();
+      if (at.next < at.block->ChildCount()) {
+        MapBlock& child = at.block->Child(at.next++);
+        enter(child, at.displacement);
+      } else {
+        open.pop_back();
+      }
+    }
+  }
+
+ private:
+  void Visit(MapBlock& block, bool inDisplacement) {
     const std::string_view name = block.Name();
     if (block.Role() == BlockRole::kEntity) {
       Entity(block);
@@ -319,11 +354,8 @@ class Transformer {
         Change(block, i, [this](Numbers& n) { return Vectors(n); });
       }
     }
-    const bool displacement = SameName(name, "dispinfo");
-    for (std::size_t i = 0; i < block.ChildCount(); ++i) Walk(block.Child(i), displacement);
   }
 
- private:
   // Changes pair i's numbers with change, which says whether it could.
   template <typename Edit>
   void Change(MapBlock& block, std::size_t i, Edit change) {
@@ -332,6 +364,10 @@ class Transformer {
     if (!ReadNumbers(text, numbers)) return;
     before_ = numbers.values;
     if (!change(numbers)) return;
+    if (checking_) {
+      for (double value : numbers.values) fits_ = fits_ && std::fabs(value) <= kLargestNumber;
+      return;
+    }
     std::swap(before_, numbers.values);
     const std::string_view value = Rewrite(text, numbers, before_, inexact_, scratch_);
     if (value != text) static_cast<void>(block.SetValue(i, value));
@@ -394,6 +430,7 @@ class Transformer {
     std::optional<std::string> yaw =
         AddDegrees(text.substr(begin, end - begin), static_cast<long long>(yaw_));
     if (!yaw) return false;
+    if (checking_) return true;
     std::string value(text);
     value.replace(begin, end - begin, *yaw);
     if (value != text) static_cast<void>(block.SetValue(i, value));
@@ -419,6 +456,8 @@ class Transformer {
     }
   }
 
+  bool checking_;
+  bool fits_ = true;
   Matrix turn_;
   Vector3 offset_;
   bool turns_;
@@ -448,10 +487,30 @@ std::string WriteNumber(double value, bool inexact) {
   return std::string(text, PutNumber(text, value, inexact));
 }
 
-void TransformDocument(MapDocument& document, const Vector3& offset, const Vector3& angles) {
+EditResult TransformDocument(MapDocument& document, const Vector3& offset, const Vector3& angles) {
+  Vector3 turn;
+  for (int k = 0; k < 3; ++k) {
+    if (!std::isfinite(offset[k]) || !std::isfinite(angles[k])) {
+      return EditResult::Refused("the offset and the angles must be finite numbers");
+    }
+    if (std::fabs(offset[k]) > kLargestNumber) {
+      return EditResult::Refused("the offset goes beyond 1e15 units, which a map cannot hold");
+    }
+    // One turn at most, before anything is computed: the entities and the
+    // brushes turn by the same amount however large the angle.
+    turn[k] = std::fmod(angles[k], 360.0);
+  }
   BlockTree* tree = document.Blocks();
-  if (tree == nullptr || (offset == Vector3{0, 0, 0} && angles == Vector3{0, 0, 0})) return;
-  Transformer(offset, angles).Walk(tree->Top(), false);
+  if (tree == nullptr) return EditResult::Refused("the blocks are not read");
+  if (offset == Vector3{0, 0, 0} && turn == Vector3{0, 0, 0}) return EditResult::Done();
+  Transformer check(offset, turn, true);
+  check.Walk(tree->Top());
+  if (!check.Fits()) {
+    return EditResult::Refused(
+        "the turn or the move would put numbers beyond 1e15, which a map cannot hold");
+  }
+  Transformer(offset, turn, false).Walk(tree->Top());
+  return EditResult::Done();
 }
 
 }  // namespace mapwright

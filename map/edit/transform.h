@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "map/edit/edit_result.h"
 #include "map/model/map_document.h"
 
 namespace mapwright {
@@ -30,8 +31,10 @@ std::string WriteNumber(double value, bool inexact = true);
 // each shift follows so the texture stays on the brush), displacement start
 // positions and vectors, "vertices_plus" points, and every entity's
 // "origin", "angles" (where it has them) and overlay basis; nothing else.
-// The document's block tree must have been read.
-void TransformDocument(MapDocument& document, const Vector3& offset, const Vector3& angles);
+// The document's block tree must have been read. Angles count modulo one
+// turn. Refused, changing nothing, for an offset or angles that are not
+// finite, or when any result would not be a number within +-1e15.
+EditResult TransformDocument(MapDocument& document, const Vector3& offset, const Vector3& angles);
 
 }  // namespace mapwright
 

@@ -80,13 +80,34 @@ void BlockTree::Pair(std::string_view key, std::string_view value, const SourceP
   idsInUse.runs.See(block.Name(), visgroupsOpen_ > 0, key, value);
 }
 
+namespace {
+
+// An id as written, its sign and digits after blanks, however large (up to
+// 2^62, which no merge can go past): an id beyond 32 bits is in use too.
+std::int64_t IdNumber(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
+  if (at < text.size() && (text[at] == '-' || text[at] == '+')) {
+    if (text[at] == '-') return 0;
+    ++at;
+  }
+  constexpr std::int64_t kCeiling = std::int64_t{1} << 62;
+  std::int64_t number = 0;
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+    number = number >= kCeiling / 10 ? kCeiling : number * 10 + (text[at] - '0');
+  }
+  return number;
+}
+
+}  // namespace
+
 void IdRuns::See(std::string_view block, bool inVisgroups, std::string_view key,
                  std::string_view value) {
   if (SameName(key, "id")) {
     std::int64_t& run = SameName(block, "side") ? side : other;
-    run = std::max<std::int64_t>(run, ParseEntityId(value));
+    run = std::max(run, IdNumber(value));
   } else if (inVisgroups && SameName(key, "visgroupid") && SameName(block, "visgroup")) {
-    visgroup = std::max<std::int64_t>(visgroup, ParseEntityId(value));
+    visgroup = std::max(visgroup, IdNumber(value));
   }
 }
 

@@ -38,6 +38,8 @@ class Writer {
   void NewEntity(const MapEntity& entity, std::string& out);
   // A block made since the source was read, written whole at depth.
   void NewBlock(const MapBlock& block, int depth, std::string& out);
+  // Its name, opening brace and pairs.
+  void NewBlockOpening(const MapBlock& block, int depth, std::string& out);
   // The edits of the block tree: pairs of plain blocks, new blocks inside
   // read ones, removed read blocks.
   void Blocks(const BlockTree& tree);
@@ -66,7 +68,13 @@ class Writer {
   std::string Connections(const MapEntity& entity, int depth);
   std::string ConnectionsBlock(int depth, const std::string& lines) const;
 
-  std::string Tabs(int depth) const { return std::string(static_cast<std::size_t>(depth), '\t'); }
+  // New lines are indented by their depth, up to kDeepestIndent tabs: text
+  // nested deeper than any editor writes grows by its lines, not by their
+  // square.
+  static constexpr int kDeepestIndent = 32;
+  std::string Tabs(int depth) const {
+    return std::string(static_cast<std::size_t>(std::clamp(depth, 0, kDeepestIndent)), '\t');
+  }
   std::string PairLine(int depth, std::string_view key, std::string_view value) const;
   static std::string ConnectionValue(const Connection& connection);
   // What removing a pair or block from at to end takes (RemovalOf).
@@ -200,7 +208,31 @@ void Writer::NewEntity(const MapEntity& entity, std::string& out) {
   out += "}" + eol_;
 }
 
+// The walk keeps its own stack: nesting has no bound.
 void Writer::NewBlock(const MapBlock& block, int depth, std::string& out) {
+  struct Open {
+    const MapBlock* block;
+    int depth;
+    std::size_t next;
+  };
+  std::vector<Open> open;
+  NewBlockOpening(block, depth, out);
+  open.push_back({&block, depth, 0});
+  while (!open.empty()) {
+    Open& at = open.back();
+    if (at.next < at.block->Children().size()) {
+      const MapBlock& child = *at.block->Children()[at.next++];
+      const int inside = at.depth + 1;
+      NewBlockOpening(child, inside, out);
+      open.push_back({&child, inside, 0});
+    } else {
+      out += Tabs(at.depth) + "}" + eol_;
+      open.pop_back();
+    }
+  }
+}
+
+void Writer::NewBlockOpening(const MapBlock& block, int depth, std::string& out) {
   out += Tabs(depth);
   out.append(block.Name()).append(eol_).append(Tabs(depth)).append("{").append(eol_);
   bool hasOutputs = false;
@@ -229,8 +261,6 @@ void Writer::NewBlock(const MapBlock& block, int depth, std::string& out) {
       for (const BlockPair& pair : block.OwnPairs())
         out += PairLine(depth + 1, pair.key, pair.value);
   }
-  for (const MapBlock* child : block.Children()) NewBlock(*child, depth + 1, out);
-  out += Tabs(depth) + "}" + eol_;
 }
 
 bool Writer::WrittenByBlocks(const MapBlock& block) {

@@ -155,13 +155,18 @@ TEST_F(DocumentObject, RenameSuffixes) {
     FakeValue suffix;
     const char* name;
   } kCases[] = {{FakeValue::Number(-1), "relay1-1"},
-                {FakeValue::Number(2.9), "relay1-12"},
-                {FakeValue::String("3"), "relay1-123"},
-                {FakeValue::String("_c"), "relay1-123_c"},
-                {FakeValue::Nil(), "relay1-123_c"},
-                {FakeValue::String("\"x"), "relay1-123_c"},
-                {FakeValue::String("2.0"), "relay1-123_c2"},
-                {FakeValue::Number(1e10), "relay1-123_c22147483647"}};
+                {FakeValue::Number(2.9), "relay1-1"},  // a fraction is no suffix
+                {FakeValue::String("3"), "relay1-13"},
+                {FakeValue::String("_c"), "relay1-13_c"},
+                {FakeValue::Nil(), "relay1-13_c"},
+                {FakeValue::String("\"x"), "relay1-13_c"},
+                {FakeValue::String("a,b"), "relay1-13_c"},  // would split an output's target
+                {FakeValue::String("a\x1b"), "relay1-13_c"},
+                {FakeValue::String("2.5"), "relay1-13_c"},
+                {FakeValue::Number(NAN), "relay1-13_c"},
+                {FakeValue::Number(INFINITY), "relay1-13_c"},
+                {FakeValue::String("2.0"), "relay1-13_c2"},
+                {FakeValue::Number(2147483648.0), "relay1-13_c22147483648"}};
   for (const auto& test : kCases) {
     Call("Rename", {test.suffix});
     FakeValue relay = Call("Entity", {FakeValue::Number(0)}).at(0);

@@ -84,9 +84,9 @@ do
   check.eq(vmf:FindByClass("info_target"):Block():FindKey("targetname"), "targetname",
            "and it is found")
   check.eq(vmf:FindByName("spot"):Class(), "info_target", "by its name too")
-  check.none(check.pack(world:AddBlock("world")), "no second world")
-  check.none(check.pack(block:AddBlock("connections")), "no second outputs block")
-  check.none(check.pack(world:AddBlock("9x")), "a name the format cannot read")
+  check.failure(check.pack(world:AddBlock("world")), "no second world")
+  check.failure(check.pack(block:AddBlock("connections")), "no second outputs block")
+  check.failure(check.pack(world:AddBlock("9x")), "a name the format cannot read")
 end
 
 -- Handles die with their blocks; every other stays.

@@ -89,20 +89,29 @@ for run = 1, 3 do
 end
 check.eq(io.popen("stat -c %a map.vmf"):read("*l"), "640", "a replaced file keeps its mode")
 -- What cannot be read leaves the document as it was and creates nothing.
-for _, path in ipairs({ "missing.vmf", "nofolder/x.vmf", ".", "link_dir/secret.txt", "link_file" }) do
-  check.none(check.pack(vmf:Load(path)), "Load of " .. path)
+-- Each says why, in words that tell a missing file from a folder; a file
+-- with a zero byte is refused whole, so that no Save can cut it there.
+put("zero.vmf", "entity\n{\n}\n\0entity\n{\n}\n")
+os.execute("mkfifo fifo.vmf")
+local messages = {}
+for _, path in ipairs({ "missing.vmf", "nofolder/x.vmf", ".", "link_dir/secret.txt", "link_file",
+                        "zero.vmf", "fifo.vmf" }) do
+  local results = check.pack(vmf:Load(path))
+  check.failure(results, "Load of " .. path)
+  messages[path] = results[2]
 end
+check.eq(messages["missing.vmf"] ~= messages["."], true, "a missing file and a folder differ")
+check.eq(messages["zero.vmf"]:find("zero byte", 1, true) ~= nil, true, messages["zero.vmf"])
 check.eq(exists("missing.vmf"), false, "Load creates no file")
 check.eq(vmf:Text(), sample, "a failed Load leaves the document")
-put("zero.vmf", "entity\n{\n}\n\0entity\n{\n}\n")
-vmf:Load("zero.vmf")
-check.eq(vmf:EntityCount(), 1, "Load reads up to the first zero byte, as Parse(ReadFile()) does")
 -- Paths that name no file, or lead out through a link, store nothing; no
 -- temporary file is left in the root either way.
 local before = io.popen("ls -A | sort"):read("*a")
-for _, path in ipairs({ "", ".", "nofolder/x.vmf", "link_dir/x.vmf", "link_file", "dangling" }) do
-  check.none(check.pack(vmf:Save(path)), "Save to " .. path)
+for _, path in ipairs({ "", ".", "nofolder/x.vmf", "link_dir/x.vmf", "link_file", "dangling",
+                        "fifo.vmf" }) do
+  check.failure(check.pack(vmf:Save(path)), "Save to " .. path)
 end
+check.eq(io.popen("stat -c %F fifo.vmf"):read("*l"), "fifo", "a FIFO is not replaced")
 check.eq(io.popen("ls -A | sort"):read("*a"), before, "failed saves leave nothing")
 check.eq(contents("../outside/secret.txt"), "secret", "Save never writes outside the root")
 check.eq(exists("../outside/created.txt"), false, "nor creates a file there")

@@ -152,6 +152,33 @@ TEST_F(FileAccess, ReadersShareWritersExcludeAndFifosGiveNothing) {
   EXPECT_FALSE(ReadOrCreateFile(PathOf("fifo").c_str()).has_value());
 }
 
+// Only a regular file is replaced: a FIFO or a device stays what it is, and
+// the failure says so.
+TEST_F(FileAccess, OnlyRegularFilesAreReplaced) {
+  ASSERT_EQ(mkfifo(PathOf("fifo").c_str(), 0600), 0);
+  for (const std::string& path : {PathOf("fifo"), std::string("/dev/null")}) {
+    FileFailure why = FileFailure::kNone;
+    EXPECT_FALSE(ReplaceFileWith(path.c_str(), "bytes", &why)) << path;
+    EXPECT_EQ(why, FileFailure::kNotAFile) << path;
+  }
+  EXPECT_TRUE(fs::is_fifo(folder / "fifo"));
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+// A file read while it changes size is not read: the count would be a part.
+TEST_F(FileAccess, AFileThatChangesSizeIsNotRead) {
+  Put("growing.vmf", "0123456789");
+  FileFailure why = FileFailure::kNone;
+  std::string storage;
+  auto grow = [&](std::size_t size) {
+    Put("growing.vmf", "0123456789 and more");  // after the size was taken
+    storage.resize(size + 1);
+    return storage.data();
+  };
+  EXPECT_FALSE(ReadExistingFile(PathOf("growing.vmf").c_str(), grow, &why));
+  EXPECT_EQ(why, FileFailure::kChanged);
+}
+
 // Past the process's file size limit nothing is written, and the process
 // lives on.
 TEST_F(FileAccess, AFileBeyondTheSizeLimitIsRefusedWhole) {

@@ -97,7 +97,7 @@ TEST(MergeCorpus, CopiesTakeFreshIdsAndTheirReferencesFollow) {
     ParseMap(other, from, nullptr);
     ReadBlocks(document);
     ReadBlocks(other);
-    MergeDocument(document, i == 0 ? document : other);
+    ASSERT_TRUE(MergeDocument(document, i == 0 ? document : other)) << what;
     const std::string merged(WriteMap(document)->view());
     EXPECT_EQ(std::string(WriteMap(other)->view()), from) << what << ": the other is unchanged";
     other.Clear();
@@ -125,7 +125,7 @@ TEST(Merge, IdsSetSinceTheParseAreInUse) {
   ParseMap(document, text, nullptr);
   ASSERT_TRUE(document.Entity(0).SetKey("id", "900"));
   ReadBlocks(document);
-  MergeDocument(document, document);
+  ASSERT_TRUE(MergeDocument(document, document));
   ASSERT_EQ(document.EntityCount(), 2u);
   EXPECT_EQ(document.Entity(1).Id(), 901);
 
@@ -134,8 +134,52 @@ TEST(Merge, IdsSetSinceTheParseAreInUse) {
   reporter.onReport = [&] { static_cast<void>(reported.Entity(0).SetKey("id", "700")); };
   ParseMap(reported, text + "}\n", &reporter);  // the stray brace is told; the script edits
   ReadBlocks(reported);
-  MergeDocument(reported, reported);
+  ASSERT_TRUE(MergeDocument(reported, reported));
   EXPECT_EQ(reported.Entity(reported.EntityCount() - 1).Id(), 701);
+}
+
+// References follow their blocks whatever order the renumbering meets them
+// in: several renumbered values in one block, the ids after the references.
+TEST(Merge, EveryReferenceInABlockFollows) {
+  const std::string prefab =
+      "visgroups\n{\nvisgroup\n{\n\"visgroupid\" \"5\"\n}\n}\n"
+      "world\n{\n\"id\" \"1\"\nsolid\n{\n\"id\" \"11\"\neditor\n{\n"
+      "\"visgroupid\" \"5\"\n\"groupid\" \"6\"\n}\n}\ngroup\n{\n\"id\" \"6\"\n}\n}\n"
+      "entity\n{\n\"id\" \"20\"\n\"classname\" \"info_overlay\"\n\"sides\" \"7 8\"\n"
+      "\"sides2\" \"8\"\n}\n"
+      "entity\n{\n\"id\" \"21\"\n\"classname\" \"func_detail\"\nsolid\n{\n\"id\" \"22\"\n"
+      "side\n{\n\"id\" \"7\"\n}\nside\n{\n\"id\" \"8\"\n}\n}\n}\n";
+  MapDocument document, other;
+  ParseMap(document, "world\n{\n\"id\" \"1\"\n}\n", nullptr);
+  ParseMap(other, prefab, nullptr);
+  ReadBlocks(document);
+  ReadBlocks(other);
+  ASSERT_TRUE(MergeDocument(document, other));
+  ASSERT_TRUE(MergeDocument(document, other));
+  const Census merged = CensusOf(std::string(WriteMap(document)->view()));
+  EXPECT_EQ(merged.Broken(), 0u);
+  EXPECT_EQ(merged.Duplicates(), 0u);
+  EXPECT_EQ(merged.references.size(), 2 * CensusOf(prefab).references.size());
+}
+
+// Ids are 32-bit: a merge that would need more changes nothing, and an id
+// written beyond that range counts as in use.
+TEST(Merge, IdsStayWithinTheirRange) {
+  const std::string two =
+      "entity\n{\n\"id\" \"7\"\n\"classname\" \"a\"\n}\n"
+      "entity\n{\n\"id\" \"8\"\n\"classname\" \"b\"\n}\n";
+  for (const char* highest : {"2147483646", "2147483648", "99999999999999999999999"}) {
+    MapDocument document, other;
+    const std::string text =
+        "entity\n{\n\"id\" \"" + std::string(highest) + "\"\n\"classname\" \"c\"\n}\n";
+    ParseMap(document, text, nullptr);
+    ParseMap(other, two, nullptr);
+    ReadBlocks(document);
+    ReadBlocks(other);
+    const EditResult merged = MergeDocument(document, other);
+    EXPECT_FALSE(merged) << highest;
+    EXPECT_EQ(std::string(WriteMap(document)->view()), text) << highest;
+  }
 }
 
 }  // namespace

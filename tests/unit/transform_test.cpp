@@ -9,6 +9,7 @@
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "map/model/block_tree.h"
@@ -26,7 +27,8 @@ std::string Transformed(const std::string& text,
   MapDocument document;
   ParseMap(document, text, nullptr);
   ReadBlocks(document);
-  for (const auto& [offset, angles] : steps) TransformDocument(document, offset, angles);
+  for (const auto& [offset, angles] : steps)
+    EXPECT_TRUE(TransformDocument(document, offset, angles));
   return std::string(WriteMap(document)->view());
 }
 
@@ -131,6 +133,41 @@ void ExpectSameMap(const std::string& expected, const std::string& got, double t
     }
   }
   EXPECT_FALSE(std::getline(b, lineB)) << what << " has more lines";
+}
+
+// Whatever the angle, the entities and the brushes turn by the same amount;
+// a turn or move whose numbers the map cannot hold changes nothing.
+TEST(Transform, OnlyFiniteNumbersWithinTheFormatsRange) {
+  const std::string text =
+      "world\n{\nsolid\n{\nside\n{\n\"plane\" \"(64 0 0) (64 0 0) (64 0 0)\"\n"
+      "\"uaxis\" \"[1 0 0 0] 0.25\"\n}\n}\n}\n"
+      "entity\n{\n\"origin\" \"0 0 0\"\n\"angles\" \"0 0 0\"\n}\n";
+  for (double yaw : {1e20, -1e300, 1e308, 725.5}) {
+    MapDocument document;
+    ParseMap(document, text, nullptr);
+    ReadBlocks(document);
+    ASSERT_TRUE(TransformDocument(document, {}, {0, yaw, 0})) << yaw;
+    constexpr double kDegree = 3.14159265358979323846 / 180;
+    const double turned =
+        NumbersOf(std::string(document.Entity(0).FindKey("angles")->value)).at(1) * kDegree;
+    MapBlock& side = document.Blocks()->Top().Child(0).Child(0).Child(0);
+    const std::vector<double> plane = NumbersOf(side.Key(0).value);
+    EXPECT_NEAR(plane.at(0), 64 * std::cos(turned), 1e-6) << yaw;
+    EXPECT_NEAR(plane.at(1), 64 * std::sin(turned), 1e-6) << yaw;
+  }
+  const std::string tiny = "world\n{\nsolid\n{\nside\n{\n\"uaxis\" \"[1 0 0 0] 1e-300\"\n}\n}\n}\n";
+  const std::string far = "entity\n{\n\"origin\" \"9e14 9e14 0\"\n}\n";
+  const std::vector<std::tuple<std::string, Vector3, Vector3>> refused = {
+      {text, {NAN, 0, 0}, {}}, {text, {}, {0, INFINITY, 0}}, {text, {2e15, 0, 0}, {}},
+      {far, {2e14, 0, 0}, {}}, {tiny, {1, 0, 0}, {}},        {far + far, {}, {0, 45, 0}},
+  };
+  for (const auto& [map, offset, angles] : refused) {
+    MapDocument document;
+    ParseMap(document, map, nullptr);
+    ReadBlocks(document);
+    EXPECT_FALSE(TransformDocument(document, offset, angles)) << map;
+    EXPECT_EQ(std::string(WriteMap(document)->view()), map);
+  }
 }
 
 TEST(TransformCorpus, RoundTripsGiveEveryNumberBack) {

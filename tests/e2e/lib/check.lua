@@ -28,4 +28,11 @@ function check.none(packed, what)
   check.eq(packed.n, 0, (what or "call") .. " result count")
 end
 
+-- Checks that a call answered a failure as io.open does: nil and a message.
+function check.failure(packed, what)
+  check.eq(packed.n, 2, (what or "call") .. " result count")
+  check.eq(packed[1], nil, (what or "call") .. " result 1")
+  check.eq(type(packed[2]), "string", (what or "call") .. " message")
+end
+
 return check
