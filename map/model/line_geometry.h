@@ -1,6 +1,7 @@
 // Where lines of map text end, where new lines go and what a removal takes:
 // one set of rules for the parser, which records places, and the writer,
-// which edits at them. Texts have a terminator after their last byte.
+// which edits at them. A line ends with LF, CR LF, or a CR alone (as old
+// editors wrote). Texts have a terminator after their last byte.
 #ifndef MAPWRIGHT_MAP_MODEL_LINE_GEOMETRY_H
 #define MAPWRIGHT_MAP_MODEL_LINE_GEOMETRY_H
 
@@ -18,12 +19,31 @@ inline const char* PastBlanks(const char* p) {
   return p;
 }
 
-// Past the line ending (LF or CR LF) that follows p after blanks; null when
-// something else comes first.
+inline bool IsLineEndByte(char c) {
+  return c == '\n' || c == '\r';
+}
+
+// Past the line ending that follows p after blanks; null when something
+// else comes first.
 inline const char* PastLineEnd(const char* p) {
   p = PastBlanks(p);
-  if (*p == '\r') ++p;
+  if (*p == '\r') return p[1] == '\n' ? p + 2 : p + 1;
   return *p == '\n' ? p + 1 : nullptr;
+}
+
+// Whether a line ends just before at: not between the CR and LF of one.
+inline bool LineEndsBefore(std::string_view text, std::size_t at) {
+  const char before = text[at - 1];
+  return before == '\n' || (before == '\r' && (at >= text.size() || text[at] != '\n'));
+}
+
+// The count of line ends in [from, to).
+inline std::size_t LineEndsIn(const char* from, const char* to) {
+  std::size_t count = 0;
+  for (; from < to; ++from) {
+    count += *from == '\n' || (*from == '\r' && (from + 1 == to || from[1] != '\n'));
+  }
+  return count;
 }
 
 // Where new lines go after what ends at at: past the end of its line when
@@ -41,12 +61,12 @@ inline std::size_t LineAfter(std::string_view text, std::size_t at) {
 inline std::size_t LineStartBefore(std::string_view text, std::size_t at) {
   std::size_t start = at;
   while (start > 0 && IsBlank(text[start - 1])) --start;
-  return start == 0 || text[start - 1] == '\n' ? start : at;
+  return start == 0 || LineEndsBefore(text, start) ? start : at;
 }
 
 // Whether text inserted at at starts a line.
 inline bool StartsLine(std::string_view text, std::size_t at) {
-  return at == 0 || at > text.size() || text[at - 1] == '\n';
+  return at == 0 || at > text.size() || LineEndsBefore(text, at);
 }
 
 struct TextRange {

@@ -13,12 +13,12 @@ namespace mapwright {
 class LineIndex {
  public:
   explicit LineIndex(std::string_view text);
-  // The 1-based line of the byte at offset: one more than the line feeds
+  // The 1-based line of the byte at offset: one more than the line ends
   // before it, as the parser counts lines in its reports.
   int LineOf(std::size_t offset) const;
 
  private:
-  std::vector<std::uint32_t> lineFeeds_;
+  std::vector<std::uint32_t> lineEnds_;
 };
 
 }  // namespace mapwright

@@ -43,7 +43,7 @@ bool IsBrace(const TokenView& token) {
 // short in any map.
 bool OnOneLine(const char* from, const char* to) {
   for (; from < to; ++from) {
-    if (*from == '\n') return false;
+    if (IsLineEndByte(*from)) return false;
   }
   return true;
 }
@@ -194,6 +194,14 @@ class MapParser {
 
 inline TokenView MapParser::Next() {
   if (pendingCount_ > 0) return pending_[--pendingCount_];
+  const char* at = PastWhitespace(reader_.Cursor());
+  if (at[0] == '/' && at[1] == '/') {
+    // A line comment ends where its line does, also at a CR alone.
+    const char* end = at + 2;
+    while (end < end_ && !IsLineEndByte(*end)) ++end;
+    reader_.MoveTo(end);
+    return {at + 2, static_cast<int>(end - at - 2), TOKEN_COMMENT};
+  }
   TokenView token = reader_.ReadTokenInPlace(kTokenLimit);
   if (token.type == TOKEN_IDENTIFIER && token.length > 0 &&
       reader_.Cursor() != token.text + token.length) {
@@ -501,7 +509,7 @@ void MapParser::Tell(const char* kind, const std::string& message, const char* s
 void MapParser::EndTextAt(const char* stop) {
   const std::string& eol = document_.layout.lineEnding;
   std::string closing;
-  if (stop > base_ && stop[-1] != '\n') closing += eol;
+  if (stop > base_ && !IsLineEndByte(stop[-1])) closing += eol;
   const std::size_t at = Offset(stop);
   for (std::size_t i = open_.size(); i-- > 0;) {
     closing.append(i, '\t').append(1, '}').append(eol);
@@ -523,17 +531,17 @@ void MapParser::EndTextAt(const char* stop) {
 
 int MapParser::LineOf(const char* where) {
   if (where >= counted_) {
-    line_ += static_cast<int>(std::count(counted_, where, '\n'));
+    line_ += static_cast<int>(LineEndsIn(counted_, where));
   } else {
-    line_ -= static_cast<int>(std::count(where, counted_, '\n'));
+    line_ -= static_cast<int>(LineEndsIn(where, counted_));
   }
   counted_ = where;
   return line_;
 }
 
 const char* MapParser::LineEnd(const char* where) const {
-  const void* newline = std::memchr(where, '\n', static_cast<std::size_t>(end_ - where));
-  return newline != nullptr ? static_cast<const char*>(newline) : end_;
+  while (where < end_ && !IsLineEndByte(*where)) ++where;
+  return where;
 }
 
 // Where a token ends in the text: a string after its closing quote, also when
@@ -631,9 +639,13 @@ void ParseMapText(MapDocument& document, std::shared_ptr<const TextBuffer> sourc
   const std::size_t size = source->size();
   document.Clear();
   document.SetSource(source);
-  const char* newline = static_cast<const char*>(std::memchr(source->c_str(), '\n', size));
-  if (newline != nullptr && newline > source->c_str() && newline[-1] == '\r') {
+  // New lines end as the first line does.
+  const char* text = source->c_str();
+  const char* lineEnd = static_cast<const char*>(std::memchr(text, '\n', size));
+  if (lineEnd != nullptr && lineEnd > text && lineEnd[-1] == '\r') {
     document.layout.lineEnding = "\r\n";
+  } else if (const void* cr = std::memchr(text, '\r', lineEnd != nullptr ? lineEnd - text : size)) {
+    if (static_cast<const char*>(cr) + 1 != lineEnd) document.layout.lineEnding = "\r";
   }
   document.layout.entitiesEnd = size;
   document.BeginParse();

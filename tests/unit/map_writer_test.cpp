@@ -286,14 +286,15 @@ TEST(MapWriterCases, EditsReadBackAsTheDocument) {
 
 // Random layouts without damage (blocks nested in entities, several pairs or
 // a comment or a closing brace on a pair's line, braces on the name's line,
-// hidden wrappers, entities inside entities, either line ending), each edited
+// hidden wrappers, entities inside entities, any line ending), each edited
 // by a few random edits: the written text must read back as the document.
 class Layout {
  public:
   explicit Layout(unsigned seed) : random_(seed) {}
 
   std::string Map() {
-    eol_ = Pick(4) == 0 ? "\r\n" : "\n";
+    const char* kEndings[] = {"\n", "\n", "\n", "\r\n", "\r"};
+    eol_ = kEndings[Pick(5)];
     std::string text = "versioninfo" + eol_ + "{" + eol_ + Pair(1) + "}" + eol_;
     text += "world" + eol_ + "{" + eol_ + Pair(1) + Solid(1) + Pairs(1) + "}" + eol_;
     for (int count = Pick(6); count > 0; --count) {
