@@ -33,6 +33,9 @@ struct DocumentLayout {
   int worldDepth = 0;
   std::size_t entitiesEnd = 0;   // where new entities go: after the last one's top block
   bool worldBlockAdded = false;  // a new world block is written even when it holds nothing
+  // Blocks the text leaves open (a cut file): what is added after the text
+  // comes after a closing brace for each.
+  std::uint32_t openAtEnd = 0;
 };
 
 // What removals took out of a document, entities and blocks, since it was

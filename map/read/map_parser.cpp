@@ -465,6 +465,11 @@ void MapParser::CloseBlock(const TokenView& brace) {
 
 void MapParser::ReportOpenBlocks() {
   if (open_.empty()) return;
+  if (tree_ == nullptr) {
+    // What is added at the top goes after the text, the open blocks closed.
+    document_.layout.openAtEnd = static_cast<std::uint32_t>(open_.size());
+    document_.layout.entitiesEnd = Offset(end_);
+  }
   const Block& innermost = open_.back();
   std::string name = innermost.name.empty() ? "a block without a name"
                                             : "block \"" + std::string(innermost.name) + "\"";

@@ -82,6 +82,26 @@ class Writer {
   void Rewrite(const SourcePlace& place, std::string_view value);
   void RewriteKey(const SourcePlace& place, std::string_view key);
 
+  // New top-level lines at at: after everything, the open blocks closed
+  // first, where the text leaves blocks open and at is its end.
+  void InsertAtTop(std::size_t at, std::string text) {
+    if (at >= source_.size() && document_.layout.openAtEnd > 0) {
+      tail_ += text;
+    } else {
+      Insert(at, std::move(text));
+    }
+  }
+  // The closing braces of the blocks the text leaves open, and the tail.
+  std::string Tail() const {
+    if (tail_.empty()) return {};
+    std::string out;
+    if (!source_.empty() && source_.back() != '\n' && source_.back() != '\r') out += eol_;
+    for (std::uint32_t i = document_.layout.openAtEnd; i-- > 0;) {
+      out += Tabs(static_cast<int>(i)) + "}" + eol_;
+    }
+    return out + tail_;
+  }
+
   // A patch of new lines, which the writer keeps: they start a line of
   // their own, whatever stands before them on the line.
   void Insert(std::size_t at, std::string text) {
@@ -94,6 +114,7 @@ class Writer {
   const std::string& eol_;
   std::vector<Patch> patches_;
   std::deque<std::string> texts_;
+  std::string tail_;  // top-level lines after a text that leaves blocks open
 };
 
 std::string Writer::PairLine(int depth, std::string_view key, std::string_view value) const {
@@ -292,13 +313,18 @@ void Writer::EditedBlock(const MapBlock& block) {
   // New blocks go where their anchors say, those at one place together.
   std::string children;
   std::size_t at = layout.childrenEnd;
+  const bool top = block.Role() == BlockRole::kTop;
+  auto insert = [&](std::size_t where, std::string text) {
+    if (top) return InsertAtTop(where, std::move(text));
+    Insert(where, std::move(text));
+  };
   for (const MapBlock* child : block.Children()) {
     if (child->layout.read || !WrittenByBlocks(*child)) continue;
-    if (child->layout.anchor != at && !children.empty()) Insert(at, std::exchange(children, {}));
+    if (child->layout.anchor != at && !children.empty()) insert(at, std::exchange(children, {}));
     at = child->layout.anchor;
     NewBlock(*child, layout.depth + 1, children);
   }
-  if (!children.empty()) Insert(at, std::move(children));
+  if (!children.empty()) insert(at, std::move(children));
 }
 
 void Writer::Blocks(const BlockTree& tree) {
@@ -322,9 +348,10 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
     } else if (const MapBlock* world = NewWorldBlock()) {
       std::string block;
       NewBlock(*world, 0, block);
-      Insert(document_.layout.entitiesEnd, std::move(block));
+      InsertAtTop(document_.layout.entitiesEnd, std::move(block));
     } else {
-      Insert(document_.layout.entitiesEnd, "world" + eol_ + "{" + eol_ + worldPairs + "}" + eol_);
+      InsertAtTop(document_.layout.entitiesEnd,
+                  "world" + eol_ + "{" + eol_ + worldPairs + "}" + eol_);
     }
   }
 
@@ -344,10 +371,11 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
     const MapEntity& entity = document_.Entity(i);
     if (!entity.layout.read) NewEntity(entity, created);
   }
-  if (!created.empty()) Insert(document_.layout.entitiesEnd, std::move(created));
+  if (!created.empty()) InsertAtTop(document_.layout.entitiesEnd, std::move(created));
   if (const BlockTree* tree = document_.Blocks()) Blocks(*tree);
 
-  if (patches_.empty()) {
+  const std::string tail = Tail();
+  if (patches_.empty() && tail.empty()) {
     if (document_.SourceBuffer() != nullptr) return document_.SourceBuffer();
     return std::make_shared<TextBuffer>(0);
   }
@@ -384,7 +412,7 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
     size += patch.begin - cursor + patch.text.size() + (patch.quoted ? 2 : 0);
     cursor = patch.end;
   }
-  size += source_.size() - cursor;
+  size += source_.size() - cursor + tail.size();
   auto out = std::make_shared<TextBuffer>(size);
   char* to = out->data();
   auto put = [&to](std::string_view bytes) {
@@ -401,6 +429,7 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
     cursor = patch.end;
   }
   put(source_.substr(cursor));
+  put(tail);
   return out;
 }
 

@@ -162,6 +162,38 @@ TEST(Merge, EveryReferenceInABlockFollows) {
   EXPECT_EQ(merged.references.size(), 2 * CensusOf(prefab).references.size());
 }
 
+// A cut file leaves blocks open: the copied entities come after its text,
+// each open block closed first, so that the text reads back, undamaged, as
+// the document with the copies.
+TEST(MergeCorpus, ACutMapTakesItsCopiesAfterItsText) {
+  std::vector<fs::path> maps = CorpusMaps();
+  if (maps.empty()) GTEST_SKIP() << "no maps in " << MAPWRIGHT_CORPUS_DIR << ": corpus absent";
+  const std::string prefab = Read(MapsIn(MAPWRIGHT_EXAMPLES_DIR).at(0));
+  MapDocument other;
+  ParseMap(other, prefab, nullptr);
+  ReadBlocks(other);
+  for (const fs::path& path : maps) {
+    const std::string text = Read(path);
+    for (std::size_t part : {3, 2}) {
+      const std::size_t cut = text.find('\n', text.size() / part);
+      if (cut == std::string::npos) continue;
+      const std::string cutText = text.substr(0, cut + 1);
+      MapDocument document;
+      ParseMap(document, cutText, nullptr);
+      ReadBlocks(document);
+      const std::size_t entities = document.EntityCount();
+      ASSERT_TRUE(MergeDocument(document, other));
+      const std::string merged(WriteMap(document)->view());
+      const std::string what = path.filename().string() + " cut at " + std::to_string(cut);
+      MapDocument again;
+      RecordingReporter reporter;
+      ParseMap(again, merged, &reporter);
+      EXPECT_TRUE(reporter.reports.empty()) << what << ": " << reporter.reports.at(0);
+      EXPECT_EQ(again.EntityCount(), entities + other.EntityCount()) << what;
+    }
+  }
+}
+
 // Ids are 32-bit: a merge that would need more changes nothing, and an id
 // written beyond that range counts as in use.
 TEST(Merge, IdsStayWithinTheirRange) {
