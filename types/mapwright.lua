@@ -141,12 +141,14 @@ function VMF:RemoveEntity(entity) end
 
 ---Reads a file straight into the document and parses it, as Parse would.
 ---@param path string a path resolved by util.RelativePathToFull
----@return true? read nothing when the file cannot be read (the document stays as it was)
+---@return true? read nil when the file cannot be read (the document stays as it was)
+---@return string? message why: missing, a folder, a zero byte in it, ...
 function VMF:Load(path) end
 
 ---Writes Text() straight to a file, replacing one there at once.
 ---@param path string a path resolved by util.RelativePathToFull
----@return true? saved nothing when it failed (the old file stays as it was)
+---@return true? saved nil when it failed (the old file stays as it was)
+---@return string? message why: a folder or FIFO at the path, a full disk, ...
 function VMF:Save(path) end
 
 ---The document's finalizer: the document and its handles die.
@@ -170,18 +172,24 @@ function VMF:FindBlock(name, start) end
 
 ---Renames by prefix: Rename's rules with the text in front, and a wildcard reference ("door*")
 ---that matches a name gets the prefix too, so that stamped copies stay apart.
----@param prefix string|number a number is written in decimal
+---@param prefix string|number a whole number is written as Lua writes it
+---@return true? done nil when refused
+---@return string? message why, when refused
 function VMF:Prefix(prefix) end
 
 ---Turns the whole document about the origin by angles, then moves it by offset: brush planes,
 ---texture axes (textures stay on their brushes), displacements, entity origins and angles.
 ---@param offset string? "x y z"; nil or "" for none
 ---@param angles string? "pitch yaw roll" in degrees; nil or "" for none
+---@return true? done nil when refused
+---@return string? message why, when refused
 function VMF:Transform(offset, angles) end
 
 ---Copies other's entities (with their brushes, editor data, outputs and hidden wrappers), world
 ---brushes and visgroups into this document with fresh ids; references follow. other stays.
 ---@param other VMF
+---@return true? done nil when refused
+---@return string? message why, when refused
 function VMF:Merge(other) end
 
 ---An entity of a document: its pairs and outputs.
@@ -261,6 +269,8 @@ function VMFEntity:__gc() end
 ---@param i integer 0-based index
 ---@param output string the output's name
 ---@param value string "target,Input,parameter,delay,times"
+---@return true? done nil when refused
+---@return string? message why, when refused
 function VMFEntity:SetConnection(i, output, value) end
 
 ---The entity's own block: its pairs are the entity's pairs.
@@ -304,20 +314,28 @@ function VMFBlock:KeyLine(i) end
 ---Appends a pair.
 ---@param key string
 ---@param value string
+---@return true? done nil when refused
+---@return string? message why, when refused
 function VMFBlock:AddKey(key, value) end
 
 ---Gives every pair with that key (ASCII case aside) the value, or appends the pair.
 ---@param key string
 ---@param value string
+---@return true? done nil when refused
+---@return string? message why, when refused
 function VMFBlock:SetKey(key, value) end
 
 ---Removes every pair with that key (ASCII case aside).
 ---@param key string
+---@return true? done nil when refused
+---@return string? message why, when refused
 function VMFBlock:RemoveKey(key) end
 
 ---Gives pair i alone the value.
 ---@param i integer 0-based index
 ---@param value string
+---@return true? done nil when refused
+---@return string? message why, when refused
 function VMFBlock:SetValue(i, value) end
 
 ---The number of blocks inside.
@@ -338,11 +356,14 @@ function VMFBlock:FindBlock(name, start) end
 
 ---Appends a new empty block inside; "entity" makes a new entity of the document.
 ---@param name string letters, digits and '_', not starting with a digit
----@return VMFBlock? block nothing for another name, "world", or a second connections block
+---@return VMFBlock? block nil for another name, "world", or a second connections block
+---@return string? message why, when refused
 function VMFBlock:AddBlock(name) end
 
 ---Removes block i inside with everything in it, entities too; their handles die.
 ---@param i integer 0-based index
+---@return true? done nil when refused
+---@return string? message why, when refused
 function VMFBlock:RemoveBlock(i) end
 
 ---The handle's finalizer: tells the module that one value holding the handle is gone.
