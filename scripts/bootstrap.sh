@@ -3,11 +3,11 @@
 # Usage: scripts/bootstrap.sh [windows | windows32 | linux32]
 set -eu
 
-packages="cmake g++ make pkg-config libluajit-5.1-dev libgtest-dev libbenchmark-dev binutils clang-14 libclang-rt-14-dev util-linux time zip"
+packages="cmake g++ make pkg-config libluajit-5.1-dev libgtest-dev libbenchmark-dev binutils clang-14 libclang-rt-14-dev util-linux time zip strace"
 case "${1:-}" in
   windows) packages="cmake make g++-mingw-w64-x86-64 wine wine64 googletest binutils-mingw-w64-x86-64" ;;
   windows32) packages="cmake make g++-mingw-w64-i686 googletest binutils-mingw-w64-i686" ;;
-  linux32) packages="cmake make pkg-config g++-multilib googletest libluajit-5.1-dev:i386 qemu-user" ;;
+  linux32) packages="cmake make pkg-config g++-multilib googletest libluajit-5.1-dev:i386 qemu-user strace" ;;
 esac
 # 32-bit Wine only where 32-bit programs run: elsewhere it cannot start, and
 # it takes the place of the 64-bit loader.

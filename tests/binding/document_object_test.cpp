@@ -204,6 +204,42 @@ TEST_F(DocumentObject, CreateEntity) {
   EXPECT_TRUE(host.Invoke(Ent("FindKey"), {created[0], FakeValue::String("classname")}).empty());
 }
 
+// Indices and starts are whole numbers: "" is none; a start before the first
+// block is the first, and a found block comes with its own index.
+TEST_F(DocumentObject, IndicesAndStarts) {
+  Parse(std::string(kMap) + "world\n{\n}\n");
+  EXPECT_TRUE(Call("Entity", {FakeValue::String("")}).empty());
+  for (double start : {-5.0, 0.0}) {
+    std::vector<FakeValue> found =
+        Call("FindBlock", {FakeValue::String("WORLD"), FakeValue::Number(start)});
+    ASSERT_EQ(found.size(), 2u) << start;
+    EXPECT_EQ(found[1].number, 0) << start;
+  }
+  std::vector<FakeValue> second =
+      Call("FindBlock", {FakeValue::String("world"), FakeValue::Number(1)});
+  ASSERT_EQ(second.size(), 2u);
+  EXPECT_EQ(second[1].number, 2);
+  EXPECT_EQ(second[0].pointer, Call("Block", {FakeValue::Number(2)}).at(0).pointer);
+}
+
+// Either vector of Transform may be nil: the other still applies.
+TEST_F(DocumentObject, TransformTakesEitherVectorAlone) {
+  Parse("entity\n{\n\"origin\" \"1 0 0\"\n}\n");
+  auto origin = [&] {
+    FakeValue entity = Call("Entity", {FakeValue::Number(0)}).at(0);
+    return host.Invoke(Ent("FindKey"), {entity, FakeValue::String("origin")}).at(1).text;
+  };
+  EXPECT_EQ(Call("Transform", {FakeValue::Nil(), FakeValue::String("0 90 0")}).size(), 1u);
+  EXPECT_EQ(origin(), "0 1 0");
+  EXPECT_EQ(Call("Transform", {FakeValue::String("1 1 1")}).size(), 1u);
+  EXPECT_EQ(origin(), "1 2 1");
+  std::vector<FakeValue> refused = Call("Transform", {FakeValue::String("1 2")});
+  ASSERT_EQ(refused.size(), 2u);
+  EXPECT_EQ(refused[0].type, FakeValue::Type::kNil);
+  EXPECT_NE(refused[1].text.find("offset"), std::string::npos);
+  EXPECT_EQ(origin(), "1 2 1");
+}
+
 TEST_F(DocumentObject, EntityMethods) {
   Parse(kMap);
   FakeValue relay = Call("Entity", {FakeValue::Number(0)}).at(0);

@@ -104,6 +104,22 @@ check.eq(messages["missing.vmf"] ~= messages["."], true, "a missing file and a f
 check.eq(messages["zero.vmf"]:find("zero byte", 1, true) ~= nil, true, messages["zero.vmf"])
 check.eq(exists("missing.vmf"), false, "Load creates no file")
 check.eq(vmf:Text(), sample, "a failed Load leaves the document")
+-- A Load kills the handles into what was there; a resolver that parses the
+-- document anew stops the Load or the Save, and the document is what that
+-- parse left.
+local held = vmf:Entity(0)
+check.yields(check.pack(vmf:Load("map.vmf")), { true }, "Load again")
+check.none(check.pack(held:Class()), "a handle from before the Load")
+local resolve = util.RelativePathToFull
+local other = 'entity\n{\n"id" "9"\n}\nentity\n{\n"id" "10"\n}\n'
+util.RelativePathToFull = function(path) vmf:Parse(other) return resolve(path) end
+local saved = contents("map.vmf")
+check.failure(check.pack(vmf:Load("map.vmf")), "Load with a resolver that parses")
+check.eq(vmf:Text(), other, "the document is the resolver's")
+check.failure(check.pack(vmf:Save("map.vmf")), "Save with a resolver that parses")
+check.eq(contents("map.vmf"), saved, "and nothing was saved")
+util.RelativePathToFull = resolve
+vmf:Parse(sample)
 -- Paths that name no file, or lead out through a link, store nothing; no
 -- temporary file is left in the root either way.
 local before = io.popen("ls -A | sort"):read("*a")

@@ -253,6 +253,37 @@ void RandomEdit(MapDocument& document, std::mt19937& random) {
 
 // Every mix of edits writes a text whose plain reading, and whose parse, is
 // the edited tree: pairs and blocks land inside the block they were given to.
+// Blocks added to one parent come in the order made, before and after the
+// text is written; keys are found exactly, child names without regard to
+// case, from the start given.
+TEST(BlockTreeEdits, AddedBlocksKeepTheirOrderAndLookupsAreExact) {
+  MapDocument document;
+  ParseMap(document, kRichMap, nullptr);
+  ReadBlocks(document);
+  MapBlock& top = document.Blocks()->Top();
+  MapBlock& world = top.Child(*top.FindChild("world", 0));
+  const std::size_t before = world.ChildCount();
+  for (const char* name : {"first", "second", "third"}) {
+    ASSERT_NE(document.Blocks()->AddChild(world, name), nullptr);
+  }
+  MapDocument reread;
+  ParseMap(reread, WriteMap(document)->view(), nullptr);
+  for (MapDocument* each : {&document, &reread}) {
+    if (each->Blocks() == nullptr) ReadBlocks(*each);
+    MapBlock& at = each->Blocks()->Top();
+    MapBlock& again = at.Child(*at.FindChild("WORLD", 0));
+    ASSERT_EQ(again.ChildCount(), before + 3);
+    EXPECT_EQ(again.Child(before).Name(), "first");
+    EXPECT_EQ(again.Child(before + 2).Name(), "third");
+    MapBlock& solid = again.Child(*again.FindChild("solid", 0));
+    EXPECT_TRUE(solid.FindKey("id").has_value());
+    EXPECT_FALSE(solid.FindKey("ID").has_value());
+    EXPECT_EQ(again.FindChild("Solid", 0), 0u);
+    EXPECT_EQ(again.FindChild("hidden", 0), 1u);
+    EXPECT_FALSE(again.FindChild("solid", 1).has_value());
+  }
+}
+
 TEST(BlockTreeEdits, TextReadsBackAsTheEditedTree) {
   const std::vector<std::string> sources = {kRichMap, kSampleMap, "", "world\n{\n}\n",
                                             Read(MapsIn(MAPWRIGHT_EXAMPLES_DIR).front())};

@@ -152,8 +152,8 @@ TEST_F(FileAccess, ReadersShareWritersExcludeAndFifosGiveNothing) {
   EXPECT_FALSE(ReadOrCreateFile(PathOf("fifo").c_str()).has_value());
 }
 
-// Only a regular file is replaced: a FIFO or a device stays what it is, and
-// the failure says so.
+// Only a regular file or a link is replaced: a FIFO or a device stays what
+// it is, and the failure says so.
 TEST_F(FileAccess, OnlyRegularFilesAreReplaced) {
   ASSERT_EQ(mkfifo(PathOf("fifo").c_str(), 0600), 0);
   for (const std::string& path : {PathOf("fifo"), std::string("/dev/null")}) {
@@ -163,6 +163,16 @@ TEST_F(FileAccess, OnlyRegularFilesAreReplaced) {
   }
   EXPECT_TRUE(fs::is_fifo(folder / "fifo"));
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  // A link is replaced as a name, whatever it leads to, which stays.
+  Put("target.vmf", "kept");
+  fs::create_symlink("/dev/null", folder / "to_device");
+  fs::create_symlink(folder / "target.vmf", folder / "to_file");
+  for (const char* link : {"to_device", "to_file"}) {
+    EXPECT_TRUE(ReplaceFileWith(PathOf(link).c_str(), "new")) << link;
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder / link))) << link;
+    EXPECT_EQ(Get(link), "new");
+  }
+  EXPECT_EQ(Get("target.vmf"), "kept");
 }
 
 // A file read while it changes size is not read: the count would be a part.

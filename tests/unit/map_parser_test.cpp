@@ -315,8 +315,11 @@ TEST(MapParser, AnEditFromInsideAReportEndsTheParse) {
   ASSERT_EQ(document.EntityCount(), 2u);
   EXPECT_EQ(document.Entity(0).ConnectionCount(), 1u);
   EXPECT_STREQ(document.Entity(1).Class(), "made");
+  // Each block left open is closed at its own depth.
+  const std::string text(WriteMap(document)->view());
+  EXPECT_NE(text.find("\"On\" \"t,p\"\n\t}\n}\n"), std::string::npos) << text;
   MapDocument again;
-  ParseMap(again, WriteMap(document)->c_str(), nullptr);
+  ParseMap(again, text, nullptr);
   ASSERT_EQ(again.EntityCount(), 2u);
   EXPECT_EQ(again.Entity(0).ConnectionCount(), 1u);
   EXPECT_EQ(again.Entity(1).Id(), 7);

@@ -194,6 +194,54 @@ TEST(MergeCorpus, ACutMapTakesItsCopiesAfterItsText) {
   }
 }
 
+// Each run of ids goes on from the document's own highest, as read or as
+// edited since (an earlier merge's included): sides from the sides, visgroups
+// from the visgroups, every other block from the others.
+TEST(Merge, EachRunGoesOnFromItsHighest) {
+  const std::string into =
+      "visgroups\n{\nvisgroup\n{\n\"visgroupid\" \"40\"\n}\n}\n"
+      "world\n{\n\"id\" \"1\"\nsolid\n{\n\"id\" \"2\"\nside\n{\n\"id\" \"300\"\n}\n}\n}\n"
+      "entity\n{\n\"id\" \"20\"\n\"classname\" \"a\"\n}\n";
+  const std::string prefab =
+      "visgroups\n{\nvisgroup\n{\n\"visgroupid\" \"1\"\n}\n}\n"
+      "world\n{\n\"id\" \"1\"\nsolid\n{\n\"id\" \"3\"\nside\n{\n\"id\" \"1\"\n}\n}\n}\n"
+      "entity\n{\n\"id\" \"2\"\n\"classname\" \"b\"\n}\n";
+  auto highest = [](MapDocument& document, std::string_view block, std::string_view key) {
+    std::int64_t most = 0;
+    std::vector<MapBlock*> walk{&document.Blocks()->Top()};
+    while (!walk.empty()) {
+      MapBlock& at = *walk.back();
+      walk.pop_back();
+      for (std::size_t i = 0; i < at.KeyCount(); ++i) {
+        if (at.Name() == block && at.Key(i).key == key) {
+          most = std::max<std::int64_t>(most, std::stoll(at.Key(i).value));
+        }
+      }
+      for (std::size_t i = 0; i < at.ChildCount(); ++i) walk.push_back(&at.Child(i));
+    }
+    return most;
+  };
+  for (bool edited : {false, true}) {
+    MapDocument document, other;
+    ParseMap(document, into, nullptr);
+    ParseMap(other, prefab, nullptr);
+    ReadBlocks(document);
+    ReadBlocks(other);
+    if (edited) {
+      ASSERT_TRUE(document.Entity(0).SetKey("id", "900"));
+    }
+    ASSERT_TRUE(MergeDocument(document, other));
+    EXPECT_EQ(highest(document, "side", "id"), 301) << edited;
+    EXPECT_EQ(highest(document, "visgroup", "visgroupid"), 41) << edited;
+    EXPECT_EQ(document.Entity(1).Id(), edited ? 901 : 21);
+    // An edit after a merge counts too.
+    ASSERT_TRUE(document.Entity(1).SetKey("id", "5000"));
+    ASSERT_TRUE(MergeDocument(document, other));
+    EXPECT_EQ(document.Entity(2).Id(), 5001) << edited;
+    EXPECT_EQ(highest(document, "side", "id"), 302) << edited;
+  }
+}
+
 // Ids are 32-bit: a merge that would need more changes nothing, and an id
 // written beyond that range counts as in use.
 TEST(Merge, IdsStayWithinTheirRange) {

@@ -37,6 +37,22 @@ TEST_F(Rename, NameAndReferencesFollow) {
   EXPECT_EQ(document.FindByName("door2"), &door);
 }
 
+// A prefix takes the wildcard references that match a name, the bare "*"
+// among them, and leaves those that match none; the texts that would split
+// an output's target are no prefix.
+TEST_F(Rename, PrefixTakesMatchingWildcards) {
+  Named("door");
+  MapEntity& all = Targeting("*");
+  MapEntity& doors = Targeting("DOOR*");
+  MapEntity& none = Targeting("lamp*");
+  for (const char* refused : {"a,", "a\x1b", "\"a"})
+    EXPECT_FALSE(PrefixEntities(document, refused));
+  EXPECT_TRUE(PrefixEntities(document, "p_"));
+  EXPECT_EQ(Target(all), "p_*");
+  EXPECT_EQ(Target(doors), "p_DOOR*");
+  EXPECT_EQ(Target(none), "lamp*");
+}
+
 TEST_F(Rename, SharedNamesGetTheSuffixOnce) {
   MapEntity& a = Named("lamp");
   MapEntity& b = Named("lamp");

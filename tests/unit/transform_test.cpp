@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -167,6 +168,84 @@ TEST(Transform, OnlyFiniteNumbersWithinTheFormatsRange) {
     ReadBlocks(document);
     EXPECT_FALSE(TransformDocument(document, offset, angles)) << map;
     EXPECT_EQ(std::string(WriteMap(document)->view()), map);
+  }
+}
+
+// What turns and moves, against a plain model: a point turns by
+// Rz(yaw) Ry(pitch) Rx(roll), built here from the three elementary turns,
+// and moves; a vector only turns, and only a displacement's normals are
+// vectors; angles turn with them, each in [0, 360), a whole-degree yaw added
+// in decimal.
+TEST(Transform, PointsVectorsAndAnglesAgainstAPlainModel) {
+  const std::string text =
+      "world\n{\nsolid\n{\nside\n{\n\"plane\" \"(1 2 3) (4 5 6) (7 8 9)\"\ndispinfo\n{\n"
+      "\"startposition\" \"[1 2 3]\"\nnormals\n{\n\"row0\" \"1 2 3\"\n}\n}\n}\n}\n"
+      "normals\n{\n\"row0\" \"1 2 3\"\n}\n}\n"
+      "entity\n{\n\"origin\" \"1 2 3\"\n\"BasisOrigin\" \"1 2 3\"\n\"BasisNormal\" \"1 2 3\"\n"
+      "\"angles\" \"0 10 0\"\n}\n";
+  const double k = 3.14159265358979323846 / 180;
+  using M = std::array<std::array<double, 3>, 3>;
+  auto times = [](const M& a, const M& b) {
+    M c{};
+    for (int i = 0; i < 3; ++i) {
+      for (int j = 0; j < 3; ++j) {
+        for (int n = 0; n < 3; ++n) c[i][j] += a[i][n] * b[n][j];
+      }
+    }
+    return c;
+  };
+  const Vector3 offset{10, -20, 5};
+  for (const Vector3& angles : {Vector3{0, 30, 45}, Vector3{20, 0, 0}, Vector3{15, 100, -30}}) {
+    const double p = angles[0] * k, y = angles[1] * k, r = angles[2] * k;
+    const M rz{{{std::cos(y), -std::sin(y), 0}, {std::sin(y), std::cos(y), 0}, {0, 0, 1}}};
+    const M ry{{{std::cos(p), 0, std::sin(p)}, {0, 1, 0}, {-std::sin(p), 0, std::cos(p)}}};
+    const M rx{{{1, 0, 0}, {0, std::cos(r), -std::sin(r)}, {0, std::sin(r), std::cos(r)}}};
+    const M turn = times(times(rz, ry), rx);
+    auto turned = [&](double a, double b, double c, bool move) {
+      std::vector<double> out;
+      for (int i = 0; i < 3; ++i) {
+        out.push_back(turn[i][0] * a + turn[i][1] * b + turn[i][2] * c + (move ? offset[i] : 0));
+      }
+      return out;
+    };
+    MapDocument document;
+    ParseMap(document, text, nullptr);
+    ReadBlocks(document);
+    ASSERT_TRUE(TransformDocument(document, offset, angles));
+    MapBlock& world = document.Blocks()->Top().Child(0);
+    MapBlock& side = world.Child(0).Child(0);
+    auto values = [](MapBlock& block, std::size_t i) { return NumbersOf(block.Key(i).value); };
+    auto near = [](const std::vector<double>& a, const std::vector<double>& b) {
+      ASSERT_EQ(a.size(), b.size());
+      for (std::size_t i = 0; i < a.size(); ++i) EXPECT_NEAR(a[i], b[i], 1e-6) << i;
+    };
+    std::vector<double> plane = turned(1, 2, 3, true);
+    for (double n : turned(4, 5, 6, true)) plane.push_back(n);
+    for (double n : turned(7, 8, 9, true)) plane.push_back(n);
+    near(values(side, 0), plane);
+    near(values(side.Child(0), 0), turned(1, 2, 3, true));            // startposition
+    near(values(side.Child(0).Child(0), 0), turned(1, 2, 3, false));  // a normal
+    near(values(world.Child(1), 0), {1, 2, 3});                       // no displacement's
+    MapBlock& entity = document.Blocks()->Top().Child(1);
+    near(values(entity, 0), turned(1, 2, 3, true));   // origin
+    near(values(entity, 1), turned(1, 2, 3, true));   // BasisOrigin
+    near(values(entity, 2), turned(1, 2, 3, false));  // BasisNormal
+    const std::vector<double> now = values(entity, 3);
+    for (double angle : now) EXPECT_TRUE(angle >= 0 && angle < 360) << angle;
+    std::vector<double> was = TurnOf({0, 10, 0});
+    const M before{{{was[0], was[1], was[2]}, {was[3], was[4], was[5]}, {was[6], was[7], was[8]}}};
+    const M after = times(turn, before);
+    const std::vector<double> got = TurnOf(now);
+    for (int i = 0; i < 9; ++i)
+      EXPECT_NEAR(got[static_cast<std::size_t>(i)], after[i / 3][i % 3], 1e-9);
+  }
+  for (const auto& [yaw, written] :
+       std::vector<std::pair<double, std::string>>{{-90, "0 280 0"}, {22.5, "0 32.5 0"}}) {
+    MapDocument document;
+    ParseMap(document, "entity\n{\n\"angles\" \"0 10 0\"\n}\n", nullptr);
+    ReadBlocks(document);
+    ASSERT_TRUE(TransformDocument(document, {}, {0, yaw, 0}));
+    EXPECT_EQ(std::string(document.Entity(0).FindKey("angles")->value), written);
   }
 }
 
