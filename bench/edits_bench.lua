@@ -22,6 +22,22 @@ local function outputsMap(n)
   return table.concat(parts)
 end
 
+-- A world of n solids.
+local function blocksMap(n)
+  local parts = { 'world\n{\n\t"id" "1"\n' }
+  for i = 1, n do parts[#parts + 1] = '\tsolid\n\t{\n\t\t"id" "' .. (i + 1) .. '"\n\t}\n' end
+  parts[#parts + 1] = "}\n"
+  return table.concat(parts)
+end
+
+-- A plain block of n pairs.
+local function pairsMap(n)
+  local parts = { "cameras\n{\n" }
+  for i = 1, n do parts[#parts + 1] = '\t"key' .. i .. '" "v"\n' end
+  parts[#parts + 1] = "}\n"
+  return table.concat(parts)
+end
+
 local jobs = {
   { "remove every entity front to back", 160000, entitiesMap, function(vmf)
     for _ = 1, vmf:EntityCount() do vmf:RemoveEntity(vmf:Entity(0)) end
@@ -41,6 +57,54 @@ local jobs = {
   { "set distinct world keys", 20000, function() return "world\n{\n}\n" end, function(vmf, n)
     for i = 1, n do vmf:SetWorldKey("key" .. i, "v") end
   end },
+  { "remove every block front to back", 200000, blocksMap, function(vmf)
+    local world = vmf:Block(0)
+    for _ = 1, world:BlockCount() do world:RemoveBlock(0) end
+  end },
+  { "remove every block from the middle", 200000, blocksMap, function(vmf)
+    local world = vmf:Block(0)
+    for _ = 1, world:BlockCount() do world:RemoveBlock(math.floor(world:BlockCount() / 2)) end
+  end },
+  { "set distinct keys on one block", 100000, blocksMap, function(vmf, n)
+    local solid = vmf:Block(0):Block(0)
+    for i = 1, n do solid:SetKey("key" .. i, "v") end
+  end },
+  { "set existing keys on one block", 100000, pairsMap, function(vmf, n)
+    local block = vmf:Block(0)
+    for i = 1, n do block:SetKey("key" .. i, "w") end
+  end },
+  { "remove distinct keys of one block", 100000, pairsMap, function(vmf, n)
+    local block = vmf:Block(0)
+    for i = 1, n do block:RemoveKey("key" .. i) end
+  end },
+  { "remove distinct keys of one entity", 100000, function(n)
+      return (pairsMap(n):gsub("^cameras", "entity"))
+    end, function(vmf, n)
+    local e = vmf:Entity(0)
+    for i = 1, n do e:RemoveKey("key" .. i) end
+  end },
+  { "remove distinct world keys", 100000, function(n)
+      return (pairsMap(n):gsub("^cameras", "world"))
+    end, function(vmf, n)
+    local world = vmf:Block(0)
+    for i = 1, n do world:RemoveKey("key" .. i) end
+  end },
+  { "edit then merge, again and again", 4000, blocksMap, function(vmf, n)
+    local prefab = Mapwright.VMF()
+    prefab:Parse('world\n{\n\t"id" "1"\n\tsolid\n\t{\n\t\t"id" "2"\n\t}\n}\n')
+    local world = vmf:Block(0)
+    for i = 1, n do
+      world:Block(0):SetKey("edited", i)
+      vmf:Merge(prefab)
+    end
+  end },
+  { "Text() after a chain of new blocks", 100000, function() return "world\n{\n}\n" end,
+    function(vmf, n)
+      local at = vmf:Block(0)
+      for _ = 1, n do at = at:AddBlock("group") end
+      collectgarbage()
+      vmf:Text()
+    end },
 }
 
 for _, job in ipairs(jobs) do

@@ -122,6 +122,7 @@ void MapBlock::AppendPair(std::string_view key, std::string_view value) {
   TextPool& texts = tree_->Texts();
   BlockPair& added = pairs_.emplace_back(BlockPair{{texts.Intern(key), key.size()}, ""});
   added.value = {OwnValue(texts, added.place, nullptr, value), value.size()};
+  if (index_ != nullptr) index_->Add(key, pairs_.size() - 1);
 }
 
 void MapBlock::ReserveKeys(std::size_t more) {
@@ -131,6 +132,7 @@ void MapBlock::ReserveKeys(std::size_t more) {
 
 void MapBlock::AddKeptPair(std::string_view key, std::string_view value) {
   pairs_.push_back(BlockPair{key, value});
+  if (index_ != nullptr) index_->Add(key, pairs_.size() - 1);
   MarkEdited();
 }
 
@@ -158,11 +160,25 @@ bool MapBlock::SetKey(std::string_view key, std::string_view value) {
   if (!Fits(key, value)) return false;
   TextPool& texts = tree_->Texts();
   bool found = false;
-  for (BlockPair& pair : pairs_) {
-    if (!SameName(key, pair.key)) continue;
+  auto give = [&](BlockPair& pair) {
     pair.value = {OwnValue(texts, pair.place, pair.value.data(), value), value.size()};
     pair.place.edited = true;
     found = true;
+  };
+  // A long list is searched through its index.
+  if (index_ == nullptr && pairs_.size() >= PairIndex::kLongList) {
+    index_ = std::make_unique<PairIndex>();
+    for (std::size_t i = 0; i < pairs_.size(); ++i) index_->Add(pairs_[i].key, i);
+  }
+  if (index_ != nullptr) {
+    const PairIndex::Chain& chain = index_->Of(key);
+    for (std::uint32_t at = chain.first; at != PairIndex::kNone; at = index_->Next(at)) {
+      give(pairs_[at]);
+    }
+  } else {
+    for (BlockPair& pair : pairs_) {
+      if (SameName(key, pair.key)) give(pair);  // keys are read as names are
+    }
   }
   if (!found) AppendPair(key, value);
   MarkEdited();
@@ -183,7 +199,10 @@ void MapBlock::RemoveKey(std::string_view key) {
     default:
       break;
   }
-  if (RemovePairs(pairs_, key, tree_->Texts(), cuts_, [](const BlockPair&) {})) MarkEdited();
+  if (RemovePairs(pairs_, key, tree_->Texts(), cuts_, [](const BlockPair&) {})) {
+    index_.reset();  // the pairs moved
+    MarkEdited();
+  }
 }
 
 bool MapBlock::SetValue(std::size_t i, std::string_view value) {

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -136,6 +137,7 @@ class MapBlock {
   bool live_ = true;
   bool edited_ = false;  // listed among the tree's edited blocks
   ArenaVector<BlockPair> pairs_;
+  std::unique_ptr<PairIndex> index_;  // of a long list of its own, made on first need
   ArenaVector<MapBlock*> children_;
   ArenaVector<SourcePlace> cuts_;
 };

@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "map/model/block_tree.h"
 #include "map_test_support.h"
 
 namespace mapwright::testing {
@@ -107,12 +108,16 @@ namespace mapwright::testing {
 namespace {
 
 // Long lists find their pairs through an index: every mix of adding, setting
-// and removing keys (case aside) leaves the pairs a plain list model holds.
+// and removing keys (case aside) leaves the pairs a plain list model holds,
+// in an entity and in a block of its own.
 TEST(MapDocument, LongListsSetKeysAsShortOnesDo) {
   for (unsigned seed = 0; seed < 40; ++seed) {
     std::mt19937 random(seed);
     MapDocument document;
+    ParseMap(document, "", nullptr);
+    ReadBlocks(document);
     MapEntity& entity = document.AddEntity();
+    MapBlock& block = *document.Blocks()->AddChild(document.Blocks()->Top(), "cameras");
     Pairs model;
     const int keys = seed % 2 == 0 ? 8 : 90;
     for (int step = 0; step < 400; ++step) {
@@ -121,15 +126,16 @@ TEST(MapDocument, LongListsSetKeysAsShortOnesDo) {
       const std::string value = std::to_string(step);
       switch (random() % 6) {
         case 0:
-          ASSERT_TRUE(entity.AddKey(key, value));
+          ASSERT_TRUE(entity.AddKey(key, value) && block.AddKey(key, value));
           model.emplace_back(key, value);
           break;
         case 1:
           entity.RemoveKey(key);
+          block.RemoveKey(key);
           std::erase_if(model, [&](const auto& pair) { return SameName(pair.first, key); });
           break;
         default: {
-          ASSERT_TRUE(entity.SetKey(key, value));
+          ASSERT_TRUE(entity.SetKey(key, value) && block.SetKey(key, value));
           bool found = false;
           for (auto& pair : model) {
             if (SameName(pair.first, key)) pair.second = value, found = true;
@@ -138,6 +144,11 @@ TEST(MapDocument, LongListsSetKeysAsShortOnesDo) {
         }
       }
       ASSERT_EQ(KeysOf(entity), model) << "seed " << seed << " step " << step;
+      Pairs inBlock;
+      for (std::size_t i = 0; i < block.KeyCount(); ++i) {
+        inBlock.emplace_back(block.Key(i).key, block.Key(i).value);
+      }
+      ASSERT_EQ(inBlock, model) << "seed " << seed << " step " << step;
     }
   }
 }
