@@ -1,9 +1,12 @@
-// Parse, query and rename any text. Checks: reports do not change what is
-// read, and each names a line of the text; the parse never ends early (an
-// entity written after any text without quotes and comments survives);
-// every entity, pair and connection can be read; each of two renames gives
-// what a plain model of renaming (old names collected first, every equal text
-// suffixed once, empty names left out) predicts.
+// Parse, query, rename and merge any text. Checks: reports do not change what
+// is read, and each names a line of the text (LF, CR LF and a CR alone end
+// lines); the parse never ends early (an entity written after any text
+// without quotes and comments survives); lines ended by a CR alone read as
+// lines ended by LF; every entity, pair and connection can be read; each of
+// two renames gives what a plain model of renaming (old names collected
+// first, every equal text suffixed once, empty names left out) predicts; a
+// text damaged at most by blocks left open, merged into itself, reads back
+// as the merged document, with no other damage.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "map/edit/merge.h"
 #include "map/edit/rename.h"
 #include "map/read/map_parser.h"
 #include "map/write/map_writer.h"
@@ -36,10 +40,13 @@ void CheckAt(bool condition, int line) {
 class Reports final : public mapwright::ParseReporter {
  public:
   explicit Reports(std::size_t lines) : lines_(lines) {}
-  bool clean = true;  // no syntax report
+  bool clean = true;     // no syntax report
+  bool openOnly = true;  // none but of blocks left open at the end
   void Report(const char* kind, const std::string& message) override {
     if (std::strcmp(kind, "Connection") == 0) return;
     clean = false;
+    openOnly =
+        openOnly && message.find("is not closed at the end of the text") != std::string::npos;
     Check(std::strcmp(kind, "Syntax") == 0);
     unsigned long line = 0;
     Check(std::sscanf(message.c_str(), "line %lu: ", &line) == 1);
@@ -135,7 +142,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
   const char* terminated = text.c_str();
   std::size_t lines = 1;
-  for (const char* p = terminated; *p != '\0'; ++p) lines += *p == '\n' ? 1 : 0;
+  for (const char* p = terminated; *p != '\0'; ++p) {
+    lines += *p == '\n' || (*p == '\r' && p[1] != '\n') ? 1 : 0;
+  }
   MapDocument document;
   Reports reports(lines);
   mapwright::ParseMap(document, terminated, &reports);
@@ -153,6 +162,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MapDocument after;
   mapwright::ParseMap(after, plain.c_str(), nullptr);
   Check(after.EntityCount() > 0 && after.Entity(after.EntityCount() - 1).Id() == 77);
+
+  // A CR alone ends a line as LF does.
+  if (std::strchr(terminated, '\r') == nullptr && std::strchr(terminated, '"') == nullptr) {
+    std::string old(terminated);
+    for (char& c : old) c = c == '\n' ? '\r' : c;
+    MapDocument oldStyle;
+    mapwright::ParseMap(oldStyle, old.c_str(), nullptr);
+    Check(Take(oldStyle) == parsed);
+  }
+
+  // Merged into itself, a text cut at most (its last blocks left open)
+  // writes a text that reads back as the merged document: copies written
+  // after the text close the open blocks first, or it stays as cut.
+  if (reports.openOnly) {
+    MapDocument merged;
+    mapwright::ParseMap(merged, terminated, nullptr);
+    mapwright::ReadBlocks(merged);
+    if (!mapwright::MergeDocument(merged, merged)) {
+      // Ids beyond the format's: refused, and nothing changed.
+      Check(mapwright::WriteMap(merged)->view() == terminated);
+      Check(merged.EntityCount() == parsed.entities.size());
+    } else {
+      MapDocument again;
+      Reports reread(SIZE_MAX);
+      mapwright::ParseMap(again, mapwright::WriteMap(merged)->c_str(), &reread);
+      Check(reread.openOnly && again.EntityCount() == merged.EntityCount());
+      Check(merged.EntityCount() >= parsed.entities.size());
+    }
+  }
 
   mapwright::ParseMap(document, terminated, nullptr);
   Check(Take(document) == parsed);

@@ -36,6 +36,10 @@ struct DocumentLayout {
   // Blocks the text leaves open (a cut file): what is added after the text
   // comes after a closing brace for each.
   std::uint32_t openAtEnd = 0;
+  // A string or block comment the end of the text cut off: closed before
+  // anything is added after the text.
+  bool stringOpenAtEnd = false;
+  bool commentOpenAtEnd = false;
 };
 
 // What removals took out of a document, entities and blocks, since it was

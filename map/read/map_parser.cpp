@@ -133,6 +133,20 @@ class MapParser {
     CheckClosedSlowly(token);
   }
   void CheckClosedSlowly(const TokenView& token);
+  // A string or block comment left open runs to the end of the text: what
+  // is added after the text closes it first.
+  void NoteOpenAtEnd(const TokenView& token) {
+    const char* cursor = reader_.Cursor();
+    if (tree_ != nullptr) return;
+    if (token.type == TOKEN_STRING) {
+      if (cursor <= token.text + token.length || cursor[-1] != '"') {
+        document_.layout.stringOpenAtEnd = true;
+      }
+    } else if (token.text[-1] == '*' &&
+               !(cursor - 2 >= token.text && cursor[-2] == '*' && cursor[-1] == '/')) {
+      document_.layout.commentOpenAtEnd = true;
+    }
+  }
 
   // Any report may leave the parse by throwing ParseLeft (see Tell).
   void Step();
@@ -203,6 +217,7 @@ inline TokenView MapParser::Next() {
     return {at + 2, static_cast<int>(end - at - 2), TOKEN_COMMENT};
   }
   TokenView token = reader_.ReadTokenInPlace(kTokenLimit);
+  if (token.type == TOKEN_STRING || token.type == TOKEN_COMMENT) NoteOpenAtEnd(token);
   if (token.type == TOKEN_IDENTIFIER && token.length > 0 &&
       reader_.Cursor() != token.text + token.length) {
     // An identifier swallows the byte after it; a brace there still counts.

@@ -82,31 +82,42 @@ class Writer {
   void Rewrite(const SourcePlace& place, std::string_view value);
   void RewriteKey(const SourcePlace& place, std::string_view key);
 
-  // New top-level lines at at: after everything, the open blocks closed
-  // first, where the text leaves blocks open and at is its end.
-  void InsertAtTop(std::size_t at, std::string text) {
+  // New lines at at inside the block at depth (-1 for the top). Where the
+  // text leaves blocks open and at is its end, they come after it: each open
+  // block deeper than theirs closed first (Tail).
+  void Insert(std::size_t at, std::string text, int depth) {
     if (at >= source_.size() && document_.layout.openAtEnd > 0) {
-      tail_ += text;
-    } else {
-      Insert(at, std::move(text));
+      tail_.push_back({depth, std::move(text)});
+      return;
     }
-  }
-  // The closing braces of the blocks the text leaves open, and the tail.
-  std::string Tail() const {
-    if (tail_.empty()) return {};
-    std::string out;
-    if (!source_.empty() && source_.back() != '\n' && source_.back() != '\r') out += eol_;
-    for (std::uint32_t i = document_.layout.openAtEnd; i-- > 0;) {
-      out += Tabs(static_cast<int>(i)) + "}" + eol_;
-    }
-    return out + tail_;
-  }
-
-  // A patch of new lines, which the writer keeps: they start a line of
-  // their own, whatever stands before them on the line.
-  void Insert(std::size_t at, std::string text) {
     if (!StartsLine(source_, at)) text.insert(0, eol_);
     patches_.push_back({at, at, texts_.emplace_back(std::move(text))});
+  }
+  // What follows a text that leaves blocks open: the lines for the deepest
+  // first, and a closing brace for each open block as the lines leave it;
+  // every block is closed at the end.
+  std::string Tail() const {
+    if (tail_.empty()) return {};
+    std::vector<const TailPart*> parts;
+    for (const TailPart& part : tail_) parts.push_back(&part);
+    std::stable_sort(parts.begin(), parts.end(),
+                     [](const TailPart* a, const TailPart* b) { return a->depth > b->depth; });
+    std::string out;
+    if (document_.layout.stringOpenAtEnd) out += '"';
+    if (document_.layout.commentOpenAtEnd) out += "*/";
+    if (!out.empty() || (!source_.empty() && source_.back() != '\n' && source_.back() != '\r')) {
+      out += eol_;
+    }
+    int open = static_cast<int>(document_.layout.openAtEnd) - 1;  // the innermost's depth
+    auto close = [&](int depth) {
+      for (; open > depth; --open) out += Tabs(open) + "}" + eol_;
+    };
+    for (const TailPart* part : parts) {
+      close(part->depth);
+      out += part->text;
+    }
+    close(-1);
+    return out;
   }
 
   const MapDocument& document_;
@@ -114,7 +125,11 @@ class Writer {
   const std::string& eol_;
   std::vector<Patch> patches_;
   std::deque<std::string> texts_;
-  std::string tail_;  // top-level lines after a text that leaves blocks open
+  struct TailPart {
+    int depth;
+    std::string text;
+  };
+  std::vector<TailPart> tail_;  // lines after a text that leaves blocks open
 };
 
 std::string Writer::PairLine(int depth, std::string_view key, std::string_view value) const {
@@ -195,8 +210,8 @@ void Writer::Entity(const MapEntity& entity) {
     }
     connections.clear();
   }
-  if (!pairs.empty()) Insert(layout.pairsEnd, std::move(pairs));
-  if (!connections.empty()) Insert(layout.connectionsEnd, std::move(connections));
+  if (!pairs.empty()) Insert(layout.pairsEnd, std::move(pairs), layout.depth);
+  if (!connections.empty()) Insert(layout.connectionsEnd, std::move(connections), layout.depth + 1);
 }
 
 // A removed entity takes its block, and the pairs and connections read for
@@ -308,16 +323,13 @@ void Writer::EditedBlock(const MapBlock& block) {
         Rewrite(pair.place, pair.value);
       }
     }
-    if (!lines.empty()) Insert(layout.pairsEnd, std::move(lines));
+    if (!lines.empty()) Insert(layout.pairsEnd, std::move(lines), layout.depth);
   }
   // New blocks go where their anchors say, those at one place together.
   std::string children;
   std::size_t at = layout.childrenEnd;
-  const bool top = block.Role() == BlockRole::kTop;
-  auto insert = [&](std::size_t where, std::string text) {
-    if (top) return InsertAtTop(where, std::move(text));
-    Insert(where, std::move(text));
-  };
+  const int depth = block.Role() == BlockRole::kTop ? -1 : layout.depth;
+  auto insert = [&](std::size_t where, std::string text) { Insert(where, std::move(text), depth); };
   for (const MapBlock* child : block.Children()) {
     if (child->layout.read || !WrittenByBlocks(*child)) continue;
     if (child->layout.anchor != at && !children.empty()) insert(at, std::exchange(children, {}));
@@ -344,14 +356,14 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
   std::string worldPairs = Pairs(document_.WorldKeys(), document_.layout.worldDepth + 1);
   if (!worldPairs.empty() || (document_.layout.worldBlockAdded && !document_.layout.hasWorld)) {
     if (document_.layout.hasWorld) {
-      Insert(document_.layout.worldPairsEnd, std::move(worldPairs));
+      Insert(document_.layout.worldPairsEnd, std::move(worldPairs), document_.layout.worldDepth);
     } else if (const MapBlock* world = NewWorldBlock()) {
       std::string block;
       NewBlock(*world, 0, block);
-      InsertAtTop(document_.layout.entitiesEnd, std::move(block));
+      Insert(document_.layout.entitiesEnd, std::move(block), -1);
     } else {
-      InsertAtTop(document_.layout.entitiesEnd,
-                  "world" + eol_ + "{" + eol_ + worldPairs + "}" + eol_);
+      Insert(document_.layout.entitiesEnd, "world" + eol_ + "{" + eol_ + worldPairs + "}" + eol_,
+             -1);
     }
   }
 
@@ -371,7 +383,7 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
     const MapEntity& entity = document_.Entity(i);
     if (!entity.layout.read) NewEntity(entity, created);
   }
-  if (!created.empty()) InsertAtTop(document_.layout.entitiesEnd, std::move(created));
+  if (!created.empty()) Insert(document_.layout.entitiesEnd, std::move(created), -1);
   if (const BlockTree* tree = document_.Blocks()) Blocks(*tree);
 
   const std::string tail = Tail();
