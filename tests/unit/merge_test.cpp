@@ -162,9 +162,10 @@ TEST(Merge, EveryReferenceInABlockFollows) {
   EXPECT_EQ(merged.references.size(), 2 * CensusOf(prefab).references.size());
 }
 
-// A cut file leaves blocks open: the copied entities come after its text,
-// each open block closed first, so that the text reads back, undamaged, as
-// the document with the copies.
+// A cut file leaves blocks open, and maybe a quoted text: the copied
+// entities come after its text, each open block (and the quote) closed
+// first, so that the text reads back, undamaged, as the document with the
+// copies.
 TEST(MergeCorpus, ACutMapTakesItsCopiesAfterItsText) {
   std::vector<fs::path> maps = CorpusMaps();
   if (maps.empty()) GTEST_SKIP() << "no maps in " << MAPWRIGHT_CORPUS_DIR << ": corpus absent";
@@ -174,21 +175,30 @@ TEST(MergeCorpus, ACutMapTakesItsCopiesAfterItsText) {
   ReadBlocks(other);
   for (const fs::path& path : maps) {
     const std::string text = Read(path);
-    for (std::size_t part : {3, 2}) {
-      const std::size_t cut = text.find('\n', text.size() / part);
-      if (cut == std::string::npos) continue;
+    for (std::size_t part : {3, 2, 4}) {
+      std::size_t cut = text.find('\n', text.size() / part);
+      if (cut == std::string::npos || cut < 8) continue;
+      if (part == 4) cut -= 4;  // inside a line: in a quoted text, most likely
       const std::string cutText = text.substr(0, cut + 1);
       MapDocument document;
-      ParseMap(document, cutText, nullptr);
+      RecordingReporter cutReports;
+      ParseMap(document, cutText, &cutReports);
       ReadBlocks(document);
       const std::size_t entities = document.EntityCount();
+      // A cut between a key and its value is other damage, which stays.
+      bool cutOnly = true;
+      for (const std::string& report : cutReports.reports) {
+        cutOnly = cutOnly && report.find("not closed at the end of the text") != std::string::npos;
+      }
       ASSERT_TRUE(MergeDocument(document, other));
       const std::string merged(WriteMap(document)->view());
       const std::string what = path.filename().string() + " cut at " + std::to_string(cut);
       MapDocument again;
       RecordingReporter reporter;
       ParseMap(again, merged, &reporter);
-      EXPECT_TRUE(reporter.reports.empty()) << what << ": " << reporter.reports.at(0);
+      if (cutOnly) {
+        EXPECT_TRUE(reporter.reports.empty()) << what << ": " << reporter.reports.at(0);
+      }
       EXPECT_EQ(again.EntityCount(), entities + other.EntityCount()) << what;
     }
   }
