@@ -41,7 +41,7 @@ std::size_t MapBlock::KeyCount() const {
     case BlockRole::kWorld:
       return tree_->Document().WorldKeyCount();
     default:
-      return pairs_.size();
+      return OwnPairs().size();
   }
 }
 
@@ -54,7 +54,7 @@ PairText MapBlock::Key(std::size_t i) const {
     case BlockRole::kWorld:
       return {tree_->Document().WorldKey(i).key, tree_->Document().WorldKey(i).value};
     default:
-      return {std::string(pairs_[i].key), std::string(pairs_[i].value)};
+      return {std::string(OwnPairs()[i].key), std::string(OwnPairs()[i].value)};
   }
 }
 
@@ -73,7 +73,7 @@ std::optional<std::size_t> MapBlock::FindKey(std::string_view key) const {
         found = tree_->Document().WorldKey(i).key;
         break;
       default:
-        found = pairs_[i].key;
+        found = OwnPairs()[i].key;
     }
     if (found == key) return i;
   }
@@ -93,7 +93,7 @@ std::optional<std::uint32_t> MapBlock::KeyAt(std::size_t i) const {
       place = &tree_->Document().WorldKey(i).place;
       break;
     default:
-      place = &pairs_[i].place;
+      place = &OwnPairs()[i].place;
   }
   if (!place->read) return std::nullopt;
   return place->keyAt;
@@ -123,6 +123,12 @@ void MapBlock::AppendPair(std::string_view key, std::string_view value) {
   BlockPair& added = pairs_.emplace_back(BlockPair{{texts.Intern(key), key.size()}, ""});
   added.value = {OwnValue(texts, added.place, nullptr, value), value.size()};
   if (index_ != nullptr) index_->Add(key, pairs_.size() - 1);
+}
+
+void MapBlock::IndexIfLong() {
+  if (index_ != nullptr || pairs_.size() < PairIndex::kLongList) return;
+  index_ = std::make_unique<PairIndex>();
+  for (std::size_t i = 0; i < pairs_.size(); ++i) index_->Add(pairs_[i].key, i);
 }
 
 void MapBlock::ReserveKeys(std::size_t more) {
@@ -165,11 +171,7 @@ bool MapBlock::SetKey(std::string_view key, std::string_view value) {
     pair.place.edited = true;
     found = true;
   };
-  // A long list is searched through its index.
-  if (index_ == nullptr && pairs_.size() >= PairIndex::kLongList) {
-    index_ = std::make_unique<PairIndex>();
-    for (std::size_t i = 0; i < pairs_.size(); ++i) index_->Add(pairs_[i].key, i);
-  }
+  IndexIfLong();  // a long list is searched through its index
   if (index_ != nullptr) {
     const PairIndex::Chain& chain = index_->Of(key);
     for (std::uint32_t at = chain.first; at != PairIndex::kNone; at = index_->Next(at)) {
@@ -199,8 +201,11 @@ void MapBlock::RemoveKey(std::string_view key) {
     default:
       break;
   }
-  if (RemovePairs(pairs_, key, tree_->Texts(), cuts_, [](const BlockPair&) {})) {
-    index_.reset();  // the pairs moved
+  auto gone = [](const BlockPair&) {};
+  IndexIfLong();
+  if (index_ != nullptr) {
+    if (MarkPairs(pairs_, *index_, key, tree_->Texts(), cuts_, gone, markedPairs_)) MarkEdited();
+  } else if (RemovePairs(pairs_, key, tree_->Texts(), cuts_, gone)) {
     MarkEdited();
   }
 }
@@ -219,6 +224,7 @@ bool MapBlock::SetValue(std::size_t i, std::string_view value) {
       break;
   }
   if (!FitsInQuotes(value)) return false;
+  CompactPairs(pairs_, markedPairs_, index_);
   pairs_[i].value = {OwnValue(tree_->Texts(), pairs_[i].place, pairs_[i].value.data(), value),
                      value.size()};
   pairs_[i].place.edited = true;

@@ -115,7 +115,10 @@ class MapBlock {
   BlockLayout layout;
 
   // For the tree and the writer.
-  const ArenaVector<BlockPair>& OwnPairs() const { return pairs_; }
+  const ArenaVector<BlockPair>& OwnPairs() const {
+    CompactPairs(pairs_, markedPairs_, index_);
+    return pairs_;
+  }
   const ArenaVector<MapBlock*>& Children() const { return children_; }
   std::span<const SourcePlace> Cuts() const { return cuts_; }
   bool Edited() const { return edited_; }
@@ -126,6 +129,8 @@ class MapBlock {
   // A pair of copies of the texts after the last, as a plain block holds it.
   void AppendPair(std::string_view key, std::string_view value);
   ArenaVector<BlockPair>& Pairs() { return pairs_; }
+  // Indexes its pairs once they are many.
+  void IndexIfLong();
 
   BlockTree* tree_;
   MapBlock* parent_;
@@ -136,8 +141,10 @@ class MapBlock {
   BlockRole role_;
   bool live_ = true;
   bool edited_ = false;  // listed among the tree's edited blocks
-  ArenaVector<BlockPair> pairs_;
-  std::unique_ptr<PairIndex> index_;  // of a long list of its own, made on first need
+  // Compacted when read: removals from a long list mark their pairs.
+  mutable ArenaVector<BlockPair> pairs_;
+  mutable std::unique_ptr<PairIndex> index_;  // of a long list of its own, made on first need
+  mutable std::uint32_t markedPairs_ = 0;
   ArenaVector<MapBlock*> children_;
   ArenaVector<SourcePlace> cuts_;
 };

@@ -67,6 +67,7 @@ std::vector<const MapEntity*> MapDocument::RemoveEntity(const MapEntity& entity)
 
 void MapDocument::AddWorldKey(std::string_view key, std::string_view value,
                               const SourcePlace& place) {
+  CompactPairs(worldKeys_, markedWorldKeys_, worldIndex_);
   worldKeys_.push_back({texts_.Intern(key), texts_.Store(value), place});
   worldIndex_.reset();
 }
@@ -88,13 +89,23 @@ bool MapDocument::AddNewWorldKey(std::string_view key, std::string_view value) {
 }
 
 void MapDocument::RemoveWorldKey(std::string_view key) {
-  if (!RemovePairs(worldKeys_, key, texts_, worldCuts_, [](const KeyValue&) {})) return;
-  worldIndex_.reset();
+  auto gone = [](const KeyValue&) {};
+  if (worldIndex_ == nullptr && worldKeys_.size() >= PairIndex::kLongList) {
+    worldIndex_ = IndexOf(worldKeys_);
+  }
+  if (worldIndex_ != nullptr) {
+    if (!MarkPairs(worldKeys_, *worldIndex_, key, texts_, worldCuts_, gone, markedWorldKeys_)) {
+      return;
+    }
+  } else if (!RemovePairs(worldKeys_, key, texts_, worldCuts_, gone)) {
+    return;
+  }
   edits_.Bump();
 }
 
 bool MapDocument::SetWorldValue(std::size_t i, std::string_view value) {
   if (!FitsInQuotes(value)) return false;
+  CompactPairs(worldKeys_, markedWorldKeys_, worldIndex_);
   worldKeys_[i].value = OwnValue(texts_, worldKeys_[i].place, worldKeys_[i].value, value);
   worldKeys_[i].place.edited = true;
   edits_.Bump();
@@ -104,6 +115,7 @@ bool MapDocument::SetWorldValue(std::size_t i, std::string_view value) {
 // The block's text goes as a whole; what stood in it needs no cut of its own.
 void MapDocument::RemoveWorld() {
   worldKeys_.clear();
+  markedWorldKeys_ = 0;
   worldIndex_.reset();
   layout.hasWorld = false;
   layout.worldBlockAdded = false;
@@ -194,6 +206,7 @@ void MapDocument::Clear() {
   order_.shrink_to_fit();
   worldKeys_.clear();
   worldKeys_.shrink_to_fit();
+  markedWorldKeys_ = 0;
   worldIndex_.reset();
   texts_.Clear();
   lists_.Reset();

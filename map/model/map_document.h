@@ -72,10 +72,13 @@ class MapDocument {
 
   // A world pair the parser read from the place given.
   void AddWorldKey(std::string_view key, std::string_view value, const SourcePlace& place);
-  std::size_t WorldKeyCount() const { return worldKeys_.size(); }
-  const KeyValue& WorldKey(std::size_t i) const { return worldKeys_[i]; }
-  const KeyValueList& WorldKeys() const { return worldKeys_; }
-  const KeyValue* FindWorldKey(std::string_view key) const { return FindPair(worldKeys_, key); }
+  std::size_t WorldKeyCount() const { return WorldKeys().size(); }
+  const KeyValue& WorldKey(std::size_t i) const { return WorldKeys()[i]; }
+  const KeyValueList& WorldKeys() const {
+    CompactPairs(worldKeys_, markedWorldKeys_, worldIndex_);
+    return worldKeys_;
+  }
+  const KeyValue* FindWorldKey(std::string_view key) const { return FindPair(WorldKeys(), key); }
   // As MapEntity::SetKey, on the world block.
   [[nodiscard]] bool SetWorldKey(std::string_view key, std::string_view value);
   // As MapEntity's AddKey, RemoveKey and SetValue, on the world block.
@@ -184,8 +187,10 @@ class MapDocument {
   // Removing from either end moves nothing: scripts remove front to back
   // or back to front.
   std::deque<MapEntity*> order_;
-  KeyValueList worldKeys_;
-  std::unique_ptr<PairIndex> worldIndex_;
+  // Compacted when read: removals from a long list mark their pairs.
+  mutable KeyValueList worldKeys_;
+  mutable std::uint32_t markedWorldKeys_ = 0;
+  mutable std::unique_ptr<PairIndex> worldIndex_;
   std::uint64_t generation_ = 0;
   EditCount edits_;
 };

@@ -95,6 +95,7 @@ bool MapEntity::AddKey(std::string_view key, std::string_view value) {
 }
 
 void MapEntity::AddReadKeys(std::span<const KeyValue> pairs) {
+  CompactPairs(keys_, markedKeys_, keyIndex_);
   keyIndex_.reset();
   keys_.insert(keys_.end(), pairs.begin(), pairs.end());  // exactly as many, when the first
   for (const KeyValue& pair : pairs) FieldFollows(pair.key, pair.value);
@@ -135,13 +136,18 @@ bool MapEntity::SetKey(std::string_view key, std::string_view value) {
 
 void MapEntity::RemoveKey(std::string_view key) {
   auto gone = [this](const KeyValue& pair) { FieldFollows(pair.key, ""); };
-  if (!RemovePairs(keys_, key, *texts_, cuts_, gone)) return;
-  keyIndex_.reset();  // the pairs moved
+  if (keyIndex_ == nullptr && keys_.size() >= PairIndex::kLongList) keyIndex_ = IndexOf(keys_);
+  if (keyIndex_ != nullptr) {
+    if (!MarkPairs(keys_, *keyIndex_, key, *texts_, cuts_, gone, markedKeys_)) return;
+  } else if (!RemovePairs(keys_, key, *texts_, cuts_, gone)) {
+    return;
+  }
   edits_->Bump();
 }
 
 bool MapEntity::SetValue(std::size_t i, std::string_view value) {
   if (!FitsInQuotes(value)) return false;
+  CompactPairs(keys_, markedKeys_, keyIndex_);
   KeyValue& pair = keys_[i];
   pair.value = OwnValue(*texts_, pair.place, pair.value, value);
   pair.place.edited = true;
@@ -165,6 +171,7 @@ void MapEntity::ReleaseTexts() {
 void MapEntity::ReplaceValue(std::size_t i, const char* text) {
   // An edited value it replaces stays until the document is cleared: the
   // name field may still point at it.
+  CompactPairs(keys_, markedKeys_, keyIndex_);
   keys_[i].place.owned = false;
   keys_[i].value = text;
   keys_[i].place.edited = true;

@@ -141,6 +141,43 @@ bool RemovePairs(List& pairs, std::string_view key, TextPool& texts, Cuts& cuts,
   return true;
 }
 
+// A pair a long list lost (MarkPairs): its key is null until the list is
+// compacted.
+template <typename Pair>
+bool Marked(const Pair& pair) {
+  return TextOf(pair.key) == nullptr;
+}
+
+// Removes the pairs of a key from a long list found through its index, as
+// RemovePairs does, but marks them where they stand: the others keep their
+// places, so the index stays valid and a run of removals costs what it
+// removes. CompactPairs takes them out before the list is read again.
+template <typename List, typename Cuts, typename Gone>
+bool MarkPairs(List& pairs, PairIndex& index, std::string_view key, TextPool& texts, Cuts& cuts,
+               Gone gone, std::uint32_t& marked) {
+  PairIndex::Chain& chain = index.Of(key);
+  if (chain.first == PairIndex::kNone) return false;
+  for (std::uint32_t at = chain.first; at != PairIndex::kNone; at = index.Next(at)) {
+    auto& pair = pairs[at];
+    if (pair.place.read) cuts.push_back(pair.place);
+    gone(pair);
+    DropValue(texts, pair.place, TextOf(pair.value));
+    pair.key = {};
+    ++marked;
+  }
+  chain = {};
+  return true;
+}
+
+// Takes the marked pairs out; the index goes with the old places.
+template <typename List>
+void CompactPairs(List& pairs, std::uint32_t& marked, std::unique_ptr<PairIndex>& index) {
+  if (marked == 0) return;
+  std::erase_if(pairs, [](const auto& pair) { return Marked(pair); });
+  marked = 0;
+  index.reset();
+}
+
 // Whether map text can hold the text between quotes: the format has no
 // escape, so a double quote would end it early.
 inline bool FitsInQuotes(std::string_view text) {
@@ -241,11 +278,14 @@ class MapEntity {
   void AddReadKeys(std::span<const KeyValue> pairs);
   // Room for that many more pairs, when they are about to be added.
   void ReserveKeys(std::size_t more) { GrowFor(keys_, more); }
-  std::size_t KeyCount() const { return keys_.size(); }
-  const KeyValue& Key(std::size_t i) const { return keys_[i]; }
-  const KeyValueList& Keys() const { return keys_; }
+  std::size_t KeyCount() const { return Keys().size(); }
+  const KeyValue& Key(std::size_t i) const { return Keys()[i]; }
+  const KeyValueList& Keys() const {
+    CompactPairs(keys_, markedKeys_, keyIndex_);
+    return keys_;
+  }
   // The first pair with exactly that key, or null.
-  const KeyValue* FindKey(std::string_view key) const { return FindPair(keys_, key); }
+  const KeyValue* FindKey(std::string_view key) const { return FindPair(Keys(), key); }
   // Gives every pair with that key (ASCII case aside) the value, or appends
   // the pair when there is none; the fields follow.
   [[nodiscard]] bool SetKey(std::string_view key, std::string_view value);
@@ -293,8 +333,10 @@ class MapEntity {
   const char* class_ = "";
   std::int32_t id_ = 0;
   bool live_ = true;
-  KeyValueList keys_;
-  std::unique_ptr<PairIndex> keyIndex_;  // of a long list, made on first need
+  // Compacted when read: removals from a long list mark their pairs.
+  mutable KeyValueList keys_;
+  mutable std::unique_ptr<PairIndex> keyIndex_;  // of a long list, made on first need
+  mutable std::uint32_t markedKeys_ = 0;
   Connection& ConnectionAt(std::size_t i) { return connections_[removedFirst_ + i]; }
   void DropTexts(Connection& connection);
 
