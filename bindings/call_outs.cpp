@@ -26,34 +26,35 @@ void ReportParseFailure(ScriptHost& host, const char* kind, const char* message)
   host.Call(2, 0);
 }
 
-int PushTrue(ScriptHost& host) {
+namespace {
+
+// Pushes the first result of the global function called with two numbers:
+// the way to values the host interface has no push for. False when there is
+// no such function.
+bool PushResultOf(ScriptHost& host, const char* function, float first, float second) {
   {
-    HeldObject equal(host.GetGlobal("rawequal"));
-    if (equal.get() == nullptr) return 0;
-    equal.get()->Push();
+    HeldObject called(host.GetGlobal(function));
+    if (called.get() == nullptr) return false;
+    called.get()->Push();
   }
-  host.PushNumber(0);
-  host.PushNumber(0);
+  host.PushNumber(first);
+  host.PushNumber(second);
   host.Call(2, 1);
   HeldObject result(host.GetReturn(0));
-  if (result.get() == nullptr) return 0;
+  if (result.get() == nullptr) return false;
   result.get()->Push();
-  return 1;
+  return true;
+}
+
+}  // namespace
+
+int PushTrue(ScriptHost& host) {
+  return PushResultOf(host, "rawequal", 0, 0) ? 1 : 0;
 }
 
 int PushFailure(ScriptHost& host, std::string_view message) {
-  const std::string text(message);  // the caller's text may die in a collection
-  {
-    HeldObject select(host.GetGlobal("select"));
-    if (select.get() == nullptr) return 0;
-    select.get()->Push();
-  }
-  host.PushNumber(2);
-  host.PushNumber(0);
-  host.Call(2, 1);
-  HeldObject none(host.GetReturn(0));
-  if (none.get() == nullptr) return 0;
-  none.get()->Push();
+  const std::string text(message);                    // the caller's text may die in a collection
+  if (!PushResultOf(host, "select", 2, 0)) return 0;  // nothing after the second: nil
   host.PushString(text.c_str());
   return 2;
 }

@@ -323,24 +323,41 @@ std::optional<std::size_t> ReadExistingFile(const char* path, const Allocate& al
   return ReadOpened(file.get(), allocate, why);
 }
 
-bool WriteNewFile(const char* path, std::string_view bytes, FileFailure* why) {
+namespace {
+
+// Whether bytes may be stored as a file under path: asked before anything
+// is made. Why not, when not.
+bool MayStore(const char* path, std::size_t size, FileFailure* why) {
   if (!NamesAFile(path)) {
     Tell(why, *path == '\0' ? FileFailure::kMissing : FileFailure::kNotAFile);
     return false;
   }
-  if (!WithinSizeLimit(bytes.size())) {
+  if (!WithinSizeLimit(size)) {
     Tell(why, FileFailure::kTooLarge);
     return false;
   }
-  Temporary file(path, NewFileMode());
+  return true;
+}
+
+// The bytes written into the temporary file and flushed; why not, when not.
+bool Fill(Temporary& file, std::string_view bytes, FileFailure* why) {
   if (!file.Opened()) {
-    Tell(why, FromError(errno));
+    Tell(why, FromError(errno));  // as its open left it
     return false;
   }
   if (!file.Store(bytes)) {
     Tell(why, FileFailure::kFailed);
     return false;
   }
+  return true;
+}
+
+}  // namespace
+
+bool WriteNewFile(const char* path, std::string_view bytes, FileFailure* why) {
+  if (!MayStore(path, bytes.size(), why)) return false;
+  Temporary file(path, NewFileMode());
+  if (!Fill(file, bytes, why)) return false;
   if (!file.NameAs(path)) {
     Tell(why, access(path, F_OK) == 0 ? FileFailure::kExists : FileFailure::kFailed);
     return false;
@@ -373,21 +390,11 @@ bool ReplaceFileWith(const char* path, std::string_view bytes, FileFailure* why)
       return false;
     }
   }
-  if (!NamesAFile(path)) {
-    Tell(why, *path == '\0' ? FileFailure::kMissing : FileFailure::kNotAFile);
-    return false;
-  }
-  if (!WithinSizeLimit(bytes.size())) {
-    Tell(why, FileFailure::kTooLarge);
-    return false;
-  }
+  if (!MayStore(path, bytes.size(), why)) return false;
   Temporary file(path, mode);
-  if (!file.Opened()) {
-    Tell(why, FromError(errno));
-    return false;
-  }
+  if (!Fill(file, bytes, why)) return false;
   std::string temporary;
-  if (!file.Store(bytes) || !file.NameBeside(path, temporary)) {
+  if (!file.NameBeside(path, temporary)) {
     Tell(why, FileFailure::kFailed);
     return false;
   }
