@@ -1,12 +1,16 @@
 -- Every real map of the corpus parses, with the entity and connection counts
 -- that the manifest records, and its sides' materials swap line by line. The only reports are for the defects the
 -- manifest's notes place on a line ("line 3365: ..."), one each.
--- Usage: corpus.lua CORPUS_DIR ; exits 77 (skipped) when the folder is absent.
+-- Usage: corpus.lua CORPUS_DIR ; exits 77 (skipped) when the folder is absent,
+-- and fails then where MAPWRIGHT_REQUIRE_CORPUS is set.
 local check = require("check")
 local folder = assert(arg[1], "usage: corpus.lua CORPUS_DIR")
 
 local manifest = io.open(folder .. "/MANIFEST.tsv", "rb")
 if not manifest then
+  if os.getenv("MAPWRIGHT_REQUIRE_CORPUS") then
+    error("corpus: " .. folder .. "/MANIFEST.tsv not found, and MAPWRIGHT_REQUIRE_CORPUS is set")
+  end
   print("corpus: " .. folder .. "/MANIFEST.tsv not found, skipping")
   os.exit(77)
 end

@@ -3,7 +3,10 @@
 #ifndef MAPWRIGHT_TESTS_MAP_TEST_SUPPORT_H
 #define MAPWRIGHT_TESTS_MAP_TEST_SUPPORT_H
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -83,8 +86,15 @@ inline std::vector<std::filesystem::path> MapsIn(const char* folder) {
   return maps;
 }
 
+// The real maps; none when the corpus is absent, which fails the calling
+// test where MAPWRIGHT_REQUIRE_CORPUS is set (CI sets it).
 inline std::vector<std::filesystem::path> CorpusMaps() {
-  return MapsIn(MAPWRIGHT_CORPUS_DIR);
+  std::vector<std::filesystem::path> maps = MapsIn(MAPWRIGHT_CORPUS_DIR);
+  if (maps.empty() && std::getenv("MAPWRIGHT_REQUIRE_CORPUS") != nullptr) {
+    ADD_FAILURE() << "MAPWRIGHT_REQUIRE_CORPUS is set, but " << MAPWRIGHT_CORPUS_DIR
+                  << " holds no maps";
+  }
+  return maps;
 }
 
 inline std::string Read(const std::filesystem::path& path) {
