@@ -30,7 +30,7 @@ const char* DescribeFileFailure(FileFailure failure) {
 std::optional<std::string> ReadOrCreateFile(const char* path) {
   std::string content;
   std::optional<std::size_t> got = ReadOrCreateFileInto(path, [&content](std::size_t size) {
-    content.resize(size + 1);  // room for the byte that tells a file that grew
+    content.resize(size);
     return content.data();
   });
   if (!got) return std::nullopt;

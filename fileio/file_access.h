@@ -40,9 +40,10 @@ const char* DescribeFileFailure(FileFailure failure);
 using Allocate = std::function<char*(std::size_t size)>;
 
 // Reads a file whole into the storage allocate gives, as ReadOrCreateFile
-// reads; the count of bytes read, or nothing (and why, when why is given).
-// A file that grew or shrank while it was read is not read. ReadExistingFile
-// never creates a file.
+// reads; the count of bytes read (fewer than allocated when the file shrank
+// meanwhile), or nothing (and why, when why is given). ReadExistingFile
+// never creates a file, and reads a file that grew or shrank while it was
+// read not at all.
 [[nodiscard]] std::optional<std::size_t> ReadOrCreateFileInto(const char* path,
                                                               const Allocate& allocate,
                                                               FileFailure* why = nullptr);

@@ -172,9 +172,11 @@ bool StatusOf(int fd, FileStatus& status) {
 }
 
 // Reads an open file whole into what allocate gives, under a shared lock
-// taken without waiting; the count of bytes read. One byte more than the
-// size is asked for: a file that grew or shrank meanwhile is not read.
-std::optional<std::size_t> ReadOpened(int fd, const Allocate& allocate, FileFailure* why) {
+// taken without waiting; the count of bytes read. Exactly: one byte more
+// than the size is asked for, and a file that grew or shrank meanwhile is
+// not read; else what stands within the size is.
+std::optional<std::size_t> ReadOpened(int fd, const Allocate& allocate, bool exactly,
+                                      FileFailure* why) {
   if (fd < 0) {
     Tell(why, FromError(errno));
     return std::nullopt;
@@ -195,8 +197,8 @@ std::optional<std::size_t> ReadOpened(int fd, const Allocate& allocate, FileFail
     Tell(why, FileFailure::kTooLarge);
     return std::nullopt;
   }
-  const std::size_t got = ReadUpTo(fd, buffer, status.size + 1);
-  if (got != status.size) {
+  const std::size_t got = ReadUpTo(fd, buffer, status.size + (exactly ? 1 : 0));
+  if (exactly && got != status.size) {
     Tell(why, FileFailure::kChanged);
     return std::nullopt;
   }
@@ -314,13 +316,13 @@ std::optional<std::size_t> ReadOrCreateFileInto(const char* path, const Allocate
                                                 FileFailure* why) {
   // O_NONBLOCK keeps a FIFO from blocking the open; only regular files are read.
   Descriptor file(open(path, O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, kNewFileMode));
-  return ReadOpened(file.get(), allocate, why);
+  return ReadOpened(file.get(), allocate, false, why);
 }
 
 std::optional<std::size_t> ReadExistingFile(const char* path, const Allocate& allocate,
                                             FileFailure* why) {
   Descriptor file(open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  return ReadOpened(file.get(), allocate, why);
+  return ReadOpened(file.get(), allocate, true, why);
 }
 
 namespace {

@@ -104,10 +104,12 @@ HANDLE CreateTemporaryBeside(const char* path, std::string& name) {
   return INVALID_HANDLE_VALUE;
 }
 
-// Reads an open file whole into what allocate gives; the count read. One
-// byte more than the size is asked for: a file that grew or shrank
-// meanwhile is not read. Only a disk file is read.
-std::optional<std::size_t> ReadOpened(HANDLE file, const Allocate& allocate, FileFailure* why) {
+// Reads an open file whole into what allocate gives; the count read.
+// Exactly: one byte more than the size is asked for, and a file that grew
+// or shrank meanwhile is not read; else what stands within the size is.
+// Only a disk file is read.
+std::optional<std::size_t> ReadOpened(HANDLE file, const Allocate& allocate, bool exactly,
+                                      FileFailure* why) {
   if (file == INVALID_HANDLE_VALUE) {
     Tell(why, FromError(GetLastError()));
     return std::nullopt;
@@ -134,13 +136,14 @@ std::optional<std::size_t> ReadOpened(HANDLE file, const Allocate& allocate, Fil
     Tell(why, FileFailure::kTooLarge);
     return std::nullopt;
   }
+  const unsigned long long wanted = size + (exactly ? 1 : 0);
   std::size_t done = 0;
-  while (done < size + 1) {
+  while (done < wanted) {
     DWORD got = 0;
-    if (!ReadFile(file, buffer + done, ChunkOf(size + 1 - done), &got, nullptr) || got == 0) break;
+    if (!ReadFile(file, buffer + done, ChunkOf(wanted - done), &got, nullptr) || got == 0) break;
     done += got;
   }
-  if (done != size) {
+  if (exactly && done != size) {
     Tell(why, FileFailure::kChanged);
     return std::nullopt;
   }
@@ -190,7 +193,7 @@ std::optional<std::size_t> ReadOrCreateFileInto(const char* path, const Allocate
                                                 FileFailure* why) {
   Handle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  return ReadOpened(file.get(), allocate, why);
+  return ReadOpened(file.get(), allocate, false, why);
 }
 
 std::optional<std::size_t> ReadExistingFile(const char* path, const Allocate& allocate,
@@ -202,7 +205,7 @@ std::optional<std::size_t> ReadExistingFile(const char* path, const Allocate& al
   }
   Handle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  return ReadOpened(file.get(), allocate, why);
+  return ReadOpened(file.get(), allocate, true, why);
 }
 
 bool WriteNewFile(const char* path, std::string_view bytes, FileFailure* why) {
