@@ -192,6 +192,7 @@ void Scan(MapBlock& top, IdRuns& highest) {
     switch (block->Role()) {
       case BlockRole::kEntity:
         for (const KeyValue& pair : block->Entity()->Keys()) see(pair.key, pair.value);
+        highest.other = std::max<std::int64_t>(highest.other, block->Entity()->Id());
         break;
       case BlockRole::kWorld:
         for (const KeyValue& pair : block->Document().WorldKeys()) see(pair.key, pair.value);
@@ -445,12 +446,13 @@ EditResult MergeDocument(MapDocument& document, MapDocument& other) {
     });
   }
 
-  // The ids in use, as the last merge left them unless something else was
-  // edited since: stamping many copies does not read the whole map each time.
+  // The ids in use, as the tree was read or the last merge left them and
+  // every edit since raised them: stamping many copies, editing each, does
+  // not read the whole map each time.
   MapBlock* world = WorldOf(*tree);
   IdRuns highest;
   BlockTree::IdsInUse& known = tree->idsInUse;
-  if (known.known && known.edits == document.Edits()) {
+  if (known.known) {
     highest = known.runs;
   } else {
     Scan(tree->Top(), highest);
@@ -496,7 +498,7 @@ EditResult MergeDocument(MapDocument& document, MapDocument& other) {
     }
     for (std::uint32_t at : visgroups) adding.Block(*into, at);
   }
-  known = {renumbering.Last(), document.Edits(), true};
+  known = {renumbering.Last(), true};
   return EditResult::Done();
 }
 

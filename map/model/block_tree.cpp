@@ -158,7 +158,6 @@ void BlockTree::Finish() {
   document_->ForEachCreatedEntity([this](MapEntity& entity) { EntityAdded(entity); });
   Refresh(Top());
   idsInUse.known = asRead;
-  idsInUse.edits = document_->Edits();
 }
 
 MapBlock& BlockTree::MakeOutputs(MapBlock& entityBlock) {

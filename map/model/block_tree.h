@@ -76,11 +76,11 @@ class BlockTree {
   void WorldAppeared();
 
   // The highest id of each run (sides, visgroups, every other block) as the
-  // text held them when the tree was read, or as the last merge left them,
-  // with the document's edit count then: valid while nothing else was edited.
+  // text held them when the tree was read, or as the last merge left them;
+  // every id written since raises them (MapDocument::NoteIdWritten). Not
+  // known when the document was edited before the tree was read.
   struct IdsInUse {
     IdRuns runs;
-    std::uint64_t edits = 0;
     bool known = false;
   };
   IdsInUse idsInUse;

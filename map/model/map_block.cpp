@@ -123,6 +123,19 @@ void MapBlock::AppendPair(std::string_view key, std::string_view value) {
   BlockPair& added = pairs_.emplace_back(BlockPair{{texts.Intern(key), key.size()}, ""});
   added.value = {OwnValue(texts, added.place, nullptr, value), value.size()};
   if (index_ != nullptr) index_->Add(key, pairs_.size() - 1);
+  NoteIdWritten(key, value);
+}
+
+void MapBlock::NoteIdWritten(std::string_view key, std::string_view value) const {
+  // Only an id counts; a visgroup's id only inside a visgroups block.
+  const bool visgroupId = SameName(key, "visgroupid") && SameName(name_, "visgroup");
+  if (!SameName(key, "id") && !visgroupId) return;
+  bool inVisgroups = false;
+  for (const MapBlock* up = parent_; visgroupId && up != nullptr && !inVisgroups;
+       up = up->parent_) {
+    inVisgroups = SameName(up->name_, "visgroups");
+  }
+  tree_->Document().NoteIdWritten(name_, inVisgroups, key, value);
 }
 
 void MapBlock::IndexIfLong() {
@@ -139,6 +152,7 @@ void MapBlock::ReserveKeys(std::size_t more) {
 void MapBlock::AddKeptPair(std::string_view key, std::string_view value) {
   pairs_.push_back(BlockPair{key, value});
   if (index_ != nullptr) index_->Add(key, pairs_.size() - 1);
+  NoteIdWritten(key, value);
   MarkEdited();
 }
 
@@ -170,6 +184,7 @@ bool MapBlock::SetKey(std::string_view key, std::string_view value) {
     pair.value = {OwnValue(texts, pair.place, pair.value.data(), value), value.size()};
     pair.place.edited = true;
     found = true;
+    NoteIdWritten(pair.key, value);
   };
   IndexIfLong();  // a long list is searched through its index
   if (index_ != nullptr) {
@@ -228,6 +243,7 @@ bool MapBlock::SetValue(std::size_t i, std::string_view value) {
   pairs_[i].value = {OwnValue(tree_->Texts(), pairs_[i].place, pairs_[i].value.data(), value),
                      value.size()};
   pairs_[i].place.edited = true;
+  NoteIdWritten(pairs_[i].key, value);
   MarkEdited();
   return true;
 }

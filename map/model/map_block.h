@@ -131,6 +131,8 @@ class MapBlock {
   ArenaVector<BlockPair>& Pairs() { return pairs_; }
   // Indexes its pairs once they are many.
   void IndexIfLong();
+  // Tells the document of a pair written, which may be an id.
+  void NoteIdWritten(std::string_view key, std::string_view value) const;
 
   BlockTree* tree_;
   MapBlock* parent_;

@@ -72,9 +72,16 @@ void MapDocument::AddWorldKey(std::string_view key, std::string_view value,
   worldIndex_.reset();
 }
 
+void MapDocument::NoteIdWritten(std::string_view block, bool inVisgroups, std::string_view key,
+                                std::string_view value) {
+  if (blocks_ != nullptr) blocks_->idsInUse.runs.See(block, inVisgroups, key, value);
+}
+
 bool MapDocument::SetWorldKey(std::string_view key, std::string_view value) {
-  bool stored =
-      SetPairs(worldKeys_, worldIndex_, texts_, key, value, [](std::string_view, const char*) {});
+  bool stored = SetPairs(worldKeys_, worldIndex_, texts_, key, value,
+                         [this](std::string_view pairKey, const char* text) {
+                           NoteIdWritten("world", false, pairKey, text);
+                         });
   if (stored) edits_.Bump();
   return stored;
 }
@@ -84,6 +91,7 @@ bool MapDocument::AddNewWorldKey(std::string_view key, std::string_view value) {
   KeyValue& added = worldKeys_.emplace_back(KeyValue{texts_.Intern(key), ""});
   added.value = OwnValue(texts_, added.place, nullptr, value);
   if (worldIndex_ != nullptr) worldIndex_->Add(key, worldKeys_.size() - 1);
+  NoteIdWritten("world", false, key, value);
   edits_.Bump();
   return true;
 }
@@ -108,6 +116,7 @@ bool MapDocument::SetWorldValue(std::size_t i, std::string_view value) {
   CompactPairs(worldKeys_, markedWorldKeys_, worldIndex_);
   worldKeys_[i].value = OwnValue(texts_, worldKeys_[i].place, worldKeys_[i].value, value);
   worldKeys_[i].place.edited = true;
+  NoteIdWritten("world", false, worldKeys_[i].key, value);
   edits_.Bump();
   return true;
 }

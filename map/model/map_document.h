@@ -92,6 +92,10 @@ class MapDocument {
 
   // Every block of the document, once ReadBlocks has built them; null before.
   BlockTree* Blocks() { return blocks_.get(); }
+  // A pair written into a block with that name (inside a visgroups block or
+  // not): an id raises the ids in use, which a merge goes on from.
+  void NoteIdWritten(std::string_view block, bool inVisgroups, std::string_view key,
+                     std::string_view value);
   const BlockTree* Blocks() const { return blocks_.get(); }
   // Starts a tree over the source: the reader fills it, and NextReadEntity
   // gives it the read entities in order.

@@ -4,6 +4,8 @@
 #include <limits>
 #include <string>
 
+#include "map/model/map_document.h"
+
 namespace mapwright {
 
 std::optional<ConnectionParts> SplitConnectionValue(std::string_view value) {
@@ -81,6 +83,7 @@ bool MapEntity::Create(std::string_view classname, std::int32_t id) {
   if (!FitsInQuotes(classname)) return false;
   class_ = texts_->Intern(classname);  // classes repeat
   id_ = id;
+  document_->NoteIdWritten("entity", false, "id", std::to_string(id));  // the writer writes it
   edits_->Bump();
   return true;
 }
@@ -90,6 +93,7 @@ bool MapEntity::AddKey(std::string_view key, std::string_view value) {
   KeyValue& added = keys_.emplace_back(KeyValue{texts_->Intern(key), ""});
   added.value = OwnValue(*texts_, added.place, nullptr, value);
   if (keyIndex_ != nullptr) keyIndex_->Add(key, keys_.size() - 1);
+  document_->NoteIdWritten("entity", false, key, value);
   edits_->Bump();
   return true;
 }
@@ -127,9 +131,11 @@ void MapEntity::FieldFollows(std::string_view key, const char* value) {
 }
 
 bool MapEntity::SetKey(std::string_view key, std::string_view value) {
-  bool stored =
-      SetPairs(keys_, keyIndex_, *texts_, key, value,
-               [this](std::string_view pairKey, const char* text) { FieldFollows(pairKey, text); });
+  bool stored = SetPairs(keys_, keyIndex_, *texts_, key, value,
+                         [this](std::string_view pairKey, const char* text) {
+                           FieldFollows(pairKey, text);
+                           document_->NoteIdWritten("entity", false, pairKey, text);
+                         });
   if (stored) edits_->Bump();
   return stored;
 }
@@ -152,6 +158,7 @@ bool MapEntity::SetValue(std::size_t i, std::string_view value) {
   pair.value = OwnValue(*texts_, pair.place, pair.value, value);
   pair.place.edited = true;
   FieldFollows(pair.key, pair.value);
+  document_->NoteIdWritten("entity", false, pair.key, pair.value);
   edits_->Bump();
   return true;
 }

@@ -249,6 +249,14 @@ TEST(Merge, EachRunGoesOnFromItsHighest) {
     ASSERT_TRUE(MergeDocument(document, other));
     EXPECT_EQ(document.Entity(2).Id(), 5001) << edited;
     EXPECT_EQ(highest(document, "side", "id"), 302) << edited;
+    // And one through a block: a side's id, a visgroup's.
+    MapBlock& top = document.Blocks()->Top();
+    MapBlock& world = top.Child(*top.FindChild("world", 0));
+    ASSERT_TRUE(world.Child(0).Child(0).SetKey("id", "7000"));
+    ASSERT_TRUE(top.Child(*top.FindChild("visgroups", 0)).Child(0).SetKey("visgroupid", "80"));
+    ASSERT_TRUE(MergeDocument(document, other));
+    EXPECT_EQ(highest(document, "side", "id"), 7001) << edited;
+    EXPECT_EQ(highest(document, "visgroup", "visgroupid"), 81) << edited;
   }
 }
 
