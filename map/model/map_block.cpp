@@ -139,9 +139,7 @@ void MapBlock::NoteIdWritten(std::string_view key, std::string_view value) const
 }
 
 void MapBlock::IndexIfLong() {
-  if (index_ != nullptr || pairs_.size() < PairIndex::kLongList) return;
-  index_ = std::make_unique<PairIndex>();
-  for (std::size_t i = 0; i < pairs_.size(); ++i) index_->Add(pairs_[i].key, i);
+  if (index_ == nullptr && pairs_.size() >= PairIndex::kLongList) index_ = IndexOf(pairs_);
 }
 
 void MapBlock::ReserveKeys(std::size_t more) {
@@ -152,7 +150,6 @@ void MapBlock::ReserveKeys(std::size_t more) {
 void MapBlock::AddKeptPair(std::string_view key, std::string_view value) {
   pairs_.push_back(BlockPair{key, value});
   if (index_ != nullptr) index_->Add(key, pairs_.size() - 1);
-  NoteIdWritten(key, value);
   MarkEdited();
 }
 

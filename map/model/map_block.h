@@ -103,7 +103,8 @@ class MapBlock {
   // Room for that many more pairs, when they are about to be added.
   void ReserveKeys(std::size_t more);
   // Appends to a plain block a pair of texts that live as long as the
-  // document (in its source, or one it keeps), where they are.
+  // document (in its source, or one it keeps), where they are. For a merge,
+  // which sets the ids in use itself: the pair's id is not noted.
   void AddKeptPair(std::string_view key, std::string_view value);
 
   // The blocks inside, in order.

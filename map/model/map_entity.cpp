@@ -105,12 +105,6 @@ void MapEntity::AddReadKeys(std::span<const KeyValue> pairs) {
   for (const KeyValue& pair : pairs) FieldFollows(pair.key, pair.value);
 }
 
-std::unique_ptr<PairIndex> IndexOf(const KeyValueList& pairs) {
-  auto index = std::make_unique<PairIndex>();
-  for (std::size_t i = 0; i < pairs.size(); ++i) index->Add(pairs[i].key, i);
-  return index;
-}
-
 const KeyValue* FindPair(const KeyValueList& pairs, std::string_view key) {
   for (const KeyValue& pair : pairs) {
     if (key == pair.key) return &pair;

@@ -186,8 +186,13 @@ inline bool FitsInQuotes(std::string_view text) {
 
 // The first pair with exactly that key, or null.
 const KeyValue* FindPair(const KeyValueList& pairs, std::string_view key);
-// An index of the pairs by key.
-std::unique_ptr<PairIndex> IndexOf(const KeyValueList& pairs);
+// An index of the pairs (an entity's, the world's, a block's) by key.
+template <typename List>
+std::unique_ptr<PairIndex> IndexOf(const List& pairs) {
+  auto index = std::make_unique<PairIndex>();
+  for (std::size_t i = 0; i < pairs.size(); ++i) index->Add(pairs[i].key, i);
+  return index;
+}
 // Gives every pair whose key is the same but for ASCII case the value, or
 // appends the pair when there is none; calls changed(key) for each pair's
 // key. False, changing nothing, when the texts cannot be written. A long

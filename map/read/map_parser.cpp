@@ -102,6 +102,7 @@ class MapParser {
         reader_(text, size),
         reporter_(reporter),
         tree_(tree),
+        hasCarriageReturns_(std::memchr(text, '\r', size) != nullptr),
         counted_(text) {}
 
   // False when a report's script changed the document and the parse left.
@@ -185,6 +186,7 @@ class MapParser {
   InPlaceTokenReader reader_;
   ParseReporter* reporter_;
   BlockTree* tree_;
+  bool hasCarriageReturns_;  // only then may a line end before a LF
   bool atEnd_ = false;
   ParseState state_ = ParseState::kNone;
   std::vector<Block> open_;
@@ -208,9 +210,10 @@ class MapParser {
 
 inline TokenView MapParser::Next() {
   if (pendingCount_ > 0) return pending_[--pendingCount_];
-  const char* at = PastWhitespace(reader_.Cursor());
-  if (at[0] == '/' && at[1] == '/') {
-    // A line comment ends where its line does, also at a CR alone.
+  const char* at = hasCarriageReturns_ ? PastWhitespace(reader_.Cursor()) : nullptr;
+  if (at != nullptr && at[0] == '/' && at[1] == '/') {
+    // A line comment ends where its line does, also at a CR alone (the
+    // token reader ends it at LF only).
     const char* end = at + 2;
     while (end < end_ && !IsLineEndByte(*end)) ++end;
     reader_.MoveTo(end);
