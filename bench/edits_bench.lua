@@ -45,6 +45,10 @@ local jobs = {
   { "remove every entity back to front", 160000, entitiesMap, function(vmf)
     for i = vmf:EntityCount() - 1, 0, -1 do vmf:RemoveEntity(vmf:Entity(i)) end
   end },
+  { "remove every entity front to back, blocks read", 160000, entitiesMap, function(vmf)
+    vmf:Block(0)
+    for _ = 1, vmf:EntityCount() do vmf:RemoveEntity(vmf:Entity(0)) end
+  end },
   { "remove every output one by one", 100000, outputsMap, function(vmf)
     local e = vmf:Entity(0)
     for _ = 1, e:ConnectionCount() do e:RemoveConnection(0) end

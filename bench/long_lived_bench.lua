@@ -4,7 +4,10 @@
 -- document after a long run of edits or for a fresh one with the same
 -- contents, each in a process of its own so that both pay the same start.
 --   keys: one key set COUNT times to 1 KB values;
---   entities: COUNT entities made and removed, one at a time.
+--   entities: COUNT entities made and removed, one at a time;
+--   entity blocks: the same with the document's blocks read;
+--   nested blocks: COUNT times a solid with a side and its dispinfo made in
+--   the world block and removed.
 -- Usage: mapwright-lua --root DIR bench/long_lived_bench.lua JOB COUNT RUNS fresh|edited
 -- Prints: resident kB at the start and with the document; Text() seconds.
 local job, count = assert(arg[1]), assert(tonumber(arg[2]))
@@ -20,7 +23,7 @@ local function residentKB()
   return kb
 end
 
-local base = 'entity\n{\n\t"id" "1"\n\t"classname" "info_target"\n}\n'
+local base = 'world\n{\n\t"id" "1"\n}\nentity\n{\n\t"id" "2"\n\t"classname" "info_target"\n}\n'
 local value = string.rep("v", 1023)
 local function final(vmf)
   vmf:Parse(base)
@@ -36,8 +39,15 @@ else
   if job == "keys" then
     local e = vmf:Entity(0)
     for i = 1, count do e:SetKey("k", value .. (i == count and "x" or i % 10)) end
+  elseif job == "nested" then
+    local world = vmf:Block(0)
+    for _ = 1, count do
+      world:AddBlock("solid"):AddBlock("side"):AddBlock("dispinfo")
+      world:RemoveBlock(0)
+    end
   else
-    for _ = 1, count do vmf:RemoveEntity(vmf:CreateEntity("info_target", 2)) end
+    if job == "entityblocks" then vmf:Block(0) end
+    for _ = 1, count do vmf:RemoveEntity(vmf:CreateEntity("info_target", 3)) end
   end
 end
 local kb = residentKB()

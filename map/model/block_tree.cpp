@@ -35,9 +35,22 @@ BlockTree::BlockTree(MapDocument& document, RecordArena& lists)
 }
 
 MapBlock& BlockTree::Make(BlockRole role, std::string_view name, MapBlock* parent) {
-  MapBlock& block = nodes_.emplace_back(*this, role, name, parent, nodes_.size(), lists_);
-  if (parent != nullptr) block.layout.depth = parent->layout.depth + 1;
-  return block;
+  MapBlock* block;
+  if (!free_.empty()) {
+    block = &nodes_[free_.back()];
+    free_.pop_back();
+    block->Reuse(role, name, parent);
+  } else {
+    block = &nodes_.emplace_back(*this, role, name, parent, nodes_.size(), lists_);
+  }
+  if (parent != nullptr) block->layout.depth = parent->layout.depth + 1;
+  return *block;
+}
+
+void BlockTree::Recycle(const MapBlock& block) {
+  if (!block.live_ && !block.layout.read && &block == &nodes_[block.Serial()]) {
+    free_.push_back(block.Serial());
+  }
 }
 
 void BlockTree::Open(std::string_view name, std::uint32_t at, std::uint32_t inside) {
@@ -128,7 +141,7 @@ void BlockTree::TakeLists(MapBlock& block) {
   if (block.role_ != BlockRole::kOutputs && block.role_ != BlockRole::kEntity) {
     block.pairs_.assign(lists.pairs.begin(), lists.pairs.end());
   }
-  block.children_.assign(lists.children.begin(), lists.children.end());
+  block.children_.Assign(lists.children.begin(), lists.children.end());
   lists.pairs.clear();
   lists.children.clear();
 }
@@ -188,10 +201,10 @@ void BlockTree::Refresh(MapBlock& block) {
 }
 
 void BlockTree::Place(MapBlock& parent, MapBlock& child) {
-  auto& children = parent.children_;
-  auto at = children.end();
-  while (at != children.begin() && OrderOf(**(at - 1)) > OrderOf(child)) --at;
-  children.insert(at, &child);
+  ChildList& children = parent.children_;
+  std::size_t at = children.size();
+  while (at > 0 && OrderOf(*children[at - 1]) > OrderOf(child)) --at;
+  children.Insert(at, &child);
 }
 
 MapBlock* BlockTree::AddChild(MapBlock& parent, std::string_view name) {
@@ -215,7 +228,7 @@ MapBlock* BlockTree::AddChild(MapBlock& parent, std::string_view name) {
     MarkEdited(parent);
     return &MakeOutputs(parent);
   }
-  MapBlock& block = Make(BlockRole::kPlain, Store(name), &parent);
+  MapBlock& block = Make(BlockRole::kPlain, Texts().Intern(name), &parent);
   block.layout.anchor = parent.layout.read ? parent.layout.childrenEnd : 0;
   block.layout.rank = kOtherRank;
   Place(parent, block);
@@ -242,7 +255,7 @@ void BlockTree::EntityAdded(MapEntity& entity) {
 }
 
 MapBlock& BlockTree::AddTopBlock(std::string_view name, std::uint32_t anchor, bool withEntities) {
-  MapBlock& block = Make(BlockRole::kPlain, Store(name), &Top());
+  MapBlock& block = Make(BlockRole::kPlain, Texts().Intern(name), &Top());
   block.layout.anchor = anchor;
   block.layout.rank = withEntities ? kEntityRank : kOtherRank;
   Place(Top(), block);
@@ -264,7 +277,8 @@ void BlockTree::RemoveChild(MapBlock& parent, std::size_t i) {
     MapBlock* block = walk.back();
     walk.pop_back();
     if (block->role_ == BlockRole::kEntity) inside.push_back(block->entity_);
-    walk.insert(walk.end(), block->children_.begin(), block->children_.end());
+    const auto& children = block->Children();
+    walk.insert(walk.end(), children.begin(), children.end());
   }
   for (MapEntity* entity : inside) {
     if (entity->Live()) static_cast<void>(document_->RemoveEntity(*entity));
@@ -298,9 +312,9 @@ void BlockTree::EntityRemoved(MapEntity& entity) {
 }
 
 void BlockTree::Detach(MapBlock& block) {
-  auto& siblings = block.parent_->children_;
-  auto found = std::find(siblings.rbegin(), siblings.rend(), &block);
-  if (found != siblings.rend()) siblings.erase(std::next(found).base());
+  ChildList& siblings = block.parent_->children_;
+  const std::size_t at = siblings.Find(&block);
+  if (at < siblings.size()) siblings.Erase(at);
 }
 
 // Every block inside goes with it, and every entity whose block that is.
@@ -318,7 +332,8 @@ void BlockTree::Kill(MapBlock& block) {
       world_ = nullptr;
     }
     if (dead->role_ == BlockRole::kEntity) entities.push_back(dead->entity_);
-    walk.insert(walk.end(), dead->children_.begin(), dead->children_.end());
+    const auto& children = dead->Children();
+    walk.insert(walk.end(), children.begin(), children.end());
   }
   for (MapEntity* entity : entities) {
     if (entity->Live()) static_cast<void>(document_->RemoveEntity(*entity));
@@ -326,7 +341,7 @@ void BlockTree::Kill(MapBlock& block) {
 }
 
 void BlockTree::MarkEdited(MapBlock& block) {
-  if (!block.edited_) {
+  if (!block.edited_ && block.layout.read) {
     block.edited_ = true;
     edited_.push_back(&block);
   }
@@ -335,10 +350,6 @@ void BlockTree::MarkEdited(MapBlock& block) {
 
 TextPool& BlockTree::Texts() {
   return document_->Texts();
-}
-
-const char* BlockTree::Store(std::string_view text) {
-  return document_->Texts().Store(text);
 }
 
 }  // namespace mapwright

@@ -2,7 +2,8 @@
 // document was read from, and kept in step with the document's entities and
 // world from then on. The top of the tree stands for the text itself.
 // Blocks never move once made, so pointers to them stay valid until the tree
-// is destroyed, also when they are removed.
+// is destroyed, also when they are removed; the room of a removed one is
+// taken again only once its removal was taken.
 #ifndef MAPWRIGHT_MAP_MODEL_BLOCK_TREE_H
 #define MAPWRIGHT_MAP_MODEL_BLOCK_TREE_H
 
@@ -85,15 +86,19 @@ class BlockTree {
   };
   IdsInUse idsInUse;
 
-  // For the writer: the blocks whose pairs or children were edited, and the
-  // read blocks removed.
+  // A removed block, once its removal was taken (MapDocument::TakeRemovals):
+  // a block made since the tree was read leaves its room to the next one
+  // made, with the same serial, which empties it.
+  void Recycle(const MapBlock& block);
+
+  // For the writer: the read blocks whose pairs or children were edited, and
+  // the read blocks removed.
   const std::vector<MapBlock*>& EditedBlocks() const { return edited_; }
   const std::vector<const MapBlock*>& RemovedBlocks() const { return removed_; }
 
   // For MapBlock.
   void MarkEdited(MapBlock& block);
   void Refresh(MapBlock& block);
-  const char* Store(std::string_view text);
   TextPool& Texts();
 
  private:
@@ -117,7 +122,8 @@ class BlockTree {
 
   std::vector<MapBlock*> open_;
   int visgroupsOpen_ = 0;
-  std::vector<Lists> scratch_;  // [0] for the top, [d] for the block open at depth d
+  std::vector<Lists> scratch_;     // [0] for the top, [d] for the block open at depth d
+  std::vector<std::size_t> free_;  // of recycled blocks
   std::vector<MapBlock*> edited_;
   std::vector<const MapBlock*> removed_;
   MapBlock* world_ = nullptr;     // the block that holds the world pairs

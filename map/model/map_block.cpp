@@ -263,6 +263,24 @@ std::optional<std::size_t> MapBlock::FindChild(std::string_view name, std::size_
   return std::nullopt;
 }
 
+void MapBlock::Reuse(BlockRole role, std::string_view name, MapBlock* parent) {
+  TextPool& texts = tree_->Texts();
+  for (BlockPair& pair : pairs_) DropValue(texts, pair.place, pair.value.data());
+  pairs_.clear();
+  index_.reset();
+  markedPairs_ = 0;
+  children_.Clear();
+  cuts_.clear();
+  parent_ = parent;
+  name_ = name;
+  entity_ = nullptr;
+  outputs_ = nullptr;
+  role_ = role;
+  live_ = true;
+  edited_ = false;
+  layout = BlockLayout();
+}
+
 void MapBlock::MarkEdited() {
   tree_->MarkEdited(*this);
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "map/model/child_list.h"
 #include "map/model/map_entity.h"
 #include "map/model/record_arena.h"
 
@@ -71,7 +72,7 @@ class MapBlock {
         serial_(serial),
         role_(role),
         pairs_(ArenaAllocator<BlockPair>(&lists)),
-        children_(ArenaAllocator<MapBlock*>(&lists)),
+        children_(lists),
         cuts_(ArenaAllocator<SourcePlace>(&lists)) {}
 
   std::string_view Name() const { return name_; }
@@ -120,12 +121,15 @@ class MapBlock {
     CompactPairs(pairs_, markedPairs_, index_);
     return pairs_;
   }
-  const ArenaVector<MapBlock*>& Children() const { return children_; }
+  const ArenaVector<MapBlock*>& Children() const { return children_.All(); }
   std::span<const SourcePlace> Cuts() const { return cuts_; }
   bool Edited() const { return edited_; }
 
  private:
   friend class BlockTree;
+  // Empty again, under a new name and parent, its texts given back and its
+  // lists' room kept.
+  void Reuse(BlockRole role, std::string_view name, MapBlock* parent);
   void MarkEdited();
   // A pair of copies of the texts after the last, as a plain block holds it.
   void AppendPair(std::string_view key, std::string_view value);
@@ -148,7 +152,7 @@ class MapBlock {
   mutable ArenaVector<BlockPair> pairs_;
   mutable std::unique_ptr<PairIndex> index_;  // of a long list of its own, made on first need
   mutable std::uint32_t markedPairs_ = 0;
-  ArenaVector<MapBlock*> children_;
+  ChildList children_;
   ArenaVector<SourcePlace> cuts_;
 };
 

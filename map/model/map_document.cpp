@@ -135,6 +135,9 @@ Removals MapDocument::TakeRemovals() {
   for (const MapEntity* entity : removals_.entities) {
     if (!entity->layout.read) freeSlots_.push_back(entity->Serial());
   }
+  if (blocks_ != nullptr) {
+    for (const MapBlock* block : removals_.blocks) blocks_->Recycle(*block);
+  }
   return std::exchange(removals_, {});
 }
 

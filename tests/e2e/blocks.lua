@@ -128,6 +128,18 @@ do
   check.none(check.pack(block:Name()), "the removed entity's block handle")
   check.eq(second:Class(), "second", "the new entity")
   check.eq(vmf:BlockCount(), 1, "one entity block")
+  -- So does a made block, with what it held.
+  local solid = second:Block():AddBlock("solid")
+  assert(solid:AddKey("id", "7") and solid:AddBlock("side"):AddKey("id", "8"))
+  second:Block():RemoveBlock(0)
+  local group = second:Block():AddBlock("group")
+  local inner = group:AddBlock("editor")
+  check.none(check.pack(solid:Name()), "the removed block's handle")
+  check.eq(table.concat({ group:Name(), group:KeyCount(), group:BlockCount(), inner:KeyCount(),
+                          inner:BlockCount() }, " "), "group 0 1 0 0",
+           "the new blocks hold nothing of the old")
+  check.eq(vmf:Text(), 'entity\n{\n\t"id" "2"\n\t"classname" "second"\n\tgroup\n\t{\n' ..
+           '\t\teditor\n\t\t{\n\t\t}\n\t}\n}\n', "and write nothing of it")
 end
 
 -- Lines: a damage report's line is the Line() of the block it names.

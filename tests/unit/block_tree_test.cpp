@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "map/model/child_list.h"
 #include "map/model/map_block.h"
 #include "map/read/map_parser.h"
 #include "map/write/map_writer.h"
@@ -306,7 +307,12 @@ TEST(BlockTreeEdits, TextReadsBackAsTheEditedTree) {
       }
     }
     ReadBlocks(document);
-    for (unsigned step = 0; step < 1 + seed % 6; ++step) RandomEdit(document, random);
+    // Removals are taken as the bindings take them, so that the room of a
+    // removed block goes to the next one made.
+    for (unsigned step = 0; step < 1 + seed % 16; ++step) {
+      RandomEdit(document, random);
+      static_cast<void>(document.TakeRemovals());
+    }
     const std::string edited = DumpOf(document);
     const std::string text = std::string(WriteMap(document)->view());
     MapDocument reread;
@@ -315,6 +321,48 @@ TEST(BlockTreeEdits, TextReadsBackAsTheEditedTree) {
     ASSERT_EQ(reporter.reports, std::vector<std::string>()) << "seed " << seed << "\n" << text;
     ASSERT_EQ(DumpOf(reread), edited) << "seed " << seed << "\n" << text;
     ASSERT_EQ(reread.EntityCount(), document.EntityCount()) << "seed " << seed;
+  }
+}
+
+// A list of blocks inside a block against a plain vector, under removals
+// that run on from the last one (front to back, back to front, from the
+// middle) and fall anywhere, and insertions anywhere, the gap's place too.
+TEST(ChildList, KeepsTheOrderOfAPlainList) {
+  RecordArena arena;
+  std::uintptr_t made = 0;  // distinct blocks, never dereferenced
+  auto fresh = [&made] { return reinterpret_cast<MapBlock*>(16 * ++made); };
+  for (unsigned seed = 0; seed < 200; ++seed) {
+    std::mt19937 random(seed);
+    ChildList list(arena);
+    std::vector<MapBlock*> plain(seed % 40);
+    for (MapBlock*& block : plain) block = fresh();
+    list.Assign(plain.begin(), plain.end());
+    std::size_t last = 0;
+    for (int step = 0; step < 300; ++step) {
+      const unsigned kind = random() % 6;
+      if (kind < 4 && !plain.empty()) {
+        const std::size_t n = plain.size();
+        const std::size_t at = kind == 0   ? 0
+                               : kind == 1 ? n - 1
+                               : kind == 2 ? std::min(last, n - 1)
+                                           : random() % n;
+        EXPECT_EQ(list.Find(plain[at]), at) << "seed " << seed;
+        list.Erase(at);
+        plain.erase(plain.begin() + static_cast<std::ptrdiff_t>(at));
+        last = at > 0 && random() % 2 == 0 ? at - 1 : at;
+      } else {
+        const std::size_t at =
+            kind == 4 ? std::min(last, plain.size()) : random() % (plain.size() + 1);
+        MapBlock* block = fresh();
+        list.Insert(at, block);
+        plain.insert(plain.begin() + static_cast<std::ptrdiff_t>(at), block);
+      }
+      ASSERT_EQ(list.size(), plain.size()) << "seed " << seed;
+      for (std::size_t i = 0; i < plain.size(); ++i)
+        ASSERT_EQ(list[i], plain[i]) << "seed " << seed;
+    }
+    EXPECT_EQ(list.Find(nullptr), list.size());
+    EXPECT_EQ(std::vector<MapBlock*>(list.All().begin(), list.All().end()), plain);
   }
 }
 
