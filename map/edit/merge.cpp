@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "map/model/block_tree.h"
+#include "map/model/line_geometry.h"
 #include "map/model/map_block.h"
 #include "map/model/name_table.h"
 #include "map/model/text_pool.h"
@@ -38,6 +39,10 @@ struct Node {
   std::uint32_t lastRenamed = kNone;  // and its last
   bool entity = false;
   bool inVisgroups = false;  // inside a visgroups block
+  // The tabs before its lines as its text has them, and its depth there.
+  int indent = 0;
+  int pairIndent = 0;
+  int depth = 0;
 };
 // A pair's value renumbered, listed by the pair's place in its block.
 struct Renamed {
@@ -167,12 +172,58 @@ class Snapshot {
     if (node.own == nullptr) {
       node.pairCount = static_cast<std::uint32_t>(pairs_.size()) - node.firstPair;
     }
+    IndentsOf(block, node);
     nodes_.push_back(node);
     block.ChildCount();  // a world or outputs block made since the tree was read, too
     return at;
   }
 
  private:
+  // A read block's lines are indented as its text has them; a copy's as
+  // its merge left them; any other's as the writer writes them, by depth.
+  static void IndentsOf(const MapBlock& block, Node& node) {
+    const BlockLayout& layout = block.layout;
+    node.depth = layout.depth;
+    if (layout.indent >= 0) {
+      node.indent = layout.indent;
+      node.pairIndent = layout.pairIndent;
+      return;
+    }
+    const std::string_view text = block.Document().Source();
+    if (layout.read) {
+      node.indent = static_cast<int>(IndentBefore(text, layout.at));
+      node.pairIndent = node.indent + 1;
+    } else {
+      node.indent = std::min(layout.depth, kDeepestIndent);
+      node.pairIndent = std::min(layout.depth + 1, kDeepestIndent);
+    }
+    if (const SourcePlace* place = FirstReadPair(block)) {
+      node.pairIndent = static_cast<int>(IndentBefore(text, place->keyAt));
+    }
+  }
+  static const SourcePlace* FirstReadPair(const MapBlock& block) {
+    auto first = [](const auto& pairs) -> const SourcePlace* {
+      for (const auto& pair : pairs) {
+        if (pair.place.read) return &pair.place;
+      }
+      return nullptr;
+    };
+    switch (block.Role()) {
+      case BlockRole::kEntity:
+        return first(block.Entity()->Keys());
+      case BlockRole::kWorld:
+        return first(block.Document().WorldKeys());
+      case BlockRole::kOutputs:
+        for (std::size_t i = 0; i < block.Entity()->ConnectionCount(); ++i) {
+          const SourcePlace& place = block.Entity()->GetConnection(i).place;
+          if (place.read) return &place;
+        }
+        return nullptr;
+      default:
+        return first(block.OwnPairs());
+    }
+  }
+
   std::vector<Node> nodes_;
   std::vector<Pair> pairs_;
   std::vector<Renamed> renamed_;
@@ -347,7 +398,17 @@ class Adding {
     }
   }
 
+  // A copy's lines keep their indentation, shifted by how much deeper the
+  // copy stands than what it copies.
+  void Indent(MapBlock& block, std::uint32_t at) const {
+    const Node& node = copies_[at];
+    const int shift = block.layout.depth - node.depth;
+    block.layout.indent = std::max(0, node.indent + shift);
+    block.layout.pairIndent = std::max(0, node.pairIndent + shift);
+  }
+
   void FillOwn(MapBlock& block, std::uint32_t at) {
+    Indent(block, at);
     if (block.Role() == BlockRole::kEntity) return FillEntity(block, at);
     block.ReserveKeys(copies_[at].pairCount);
     copies_.ForPairs(at, [&](Pair pair) {
@@ -379,6 +440,9 @@ class Adding {
           static_cast<void>(entity.AddConnection(pair.key, *parts));
         }
       });
+      for (std::size_t i = 0; i < block.ChildCount(); ++i) {  // the outputs block they made
+        if (block.Child(i).Role() == BlockRole::kOutputs) Indent(block.Child(i), child);
+      }
     });
   }
 

@@ -64,6 +64,15 @@ inline std::size_t LineStartBefore(std::string_view text, std::size_t at) {
   return start == 0 || LineEndsBefore(text, start) ? start : at;
 }
 
+// The blanks that indent at's line when only they come before it there.
+inline std::size_t IndentBefore(std::string_view text, std::size_t at) {
+  return at <= text.size() ? at - LineStartBefore(text, at) : 0;
+}
+
+// New lines are indented by their depth, up to this many tabs: text nested
+// deeper than any editor writes grows by its lines, not by their square.
+inline constexpr int kDeepestIndent = 32;
+
 // Whether text inserted at at starts a line.
 inline bool StartsLine(std::string_view text, std::size_t at) {
   return at == 0 || at > text.size() || LineEndsBefore(text, at);

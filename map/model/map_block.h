@@ -53,6 +53,12 @@ struct BlockLayout {
   // they were made in).
   std::uint32_t anchor = 0;
   std::uint8_t rank = 0;
+  // A copy of another text's block (a merge) keeps the indentation of its
+  // lines there, shifted by how much deeper it stands here: the tabs before
+  // its name and braces, and before its pairs. -1 for a block whose lines
+  // are indented by its depth.
+  std::int32_t indent = -1;
+  std::int32_t pairIndent = -1;
 };
 
 // A pair as a script sees it: an output's value is its target and parameters

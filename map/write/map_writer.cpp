@@ -62,20 +62,28 @@ class Writer {
     return world != nullptr && !world->layout.read ? world : nullptr;
   }
   // Pairs: those read from the source and edited are rewritten in place, the
-  // new ones come back as lines at depth.
-  std::string Pairs(const KeyValueList& pairs, int depth);
+  // new ones come back as lines after tabs.
+  std::string Pairs(const KeyValueList& pairs, std::string_view tabs);
   // Connections likewise.
-  std::string Connections(const MapEntity& entity, int depth);
-  std::string ConnectionsBlock(int depth, const std::string& lines) const;
+  std::string Connections(const MapEntity& entity, std::string_view tabs);
+  std::string ConnectionsBlock(std::string_view tabs, const std::string& lines) const;
 
-  // New lines are indented by their depth, up to kDeepestIndent tabs: text
-  // nested deeper than any editor writes grows by its lines, not by their
-  // square.
-  static constexpr int kDeepestIndent = 32;
-  std::string Tabs(int depth) const {
+  // The indentation of new lines at depth (kDeepestIndent).
+  static std::string Tabs(int depth) {
     return std::string(static_cast<std::size_t>(std::clamp(depth, 0, kDeepestIndent)), '\t');
   }
-  std::string PairLine(int depth, std::string_view key, std::string_view value) const;
+  // Those of a new block's name and braces, and of its pairs: a copy's own.
+  static std::string BlockTabs(const MapBlock& block, int depth) {
+    return block.layout.indent >= 0
+               ? std::string(static_cast<std::size_t>(block.layout.indent), '\t')
+               : Tabs(depth);
+  }
+  static std::string PairTabs(const MapBlock& block, int depth) {
+    return block.layout.pairIndent >= 0
+               ? std::string(static_cast<std::size_t>(block.layout.pairIndent), '\t')
+               : Tabs(depth + 1);
+  }
+  std::string PairLine(std::string_view tabs, std::string_view key, std::string_view value) const;
   static std::string ConnectionValue(const Connection& connection);
   // What removing a pair or block from at to end takes (RemovalOf).
   Patch Cut(std::size_t at, std::size_t end) const;
@@ -132,8 +140,9 @@ class Writer {
   std::vector<TailPart> tail_;  // lines after a text that leaves blocks open
 };
 
-std::string Writer::PairLine(int depth, std::string_view key, std::string_view value) const {
-  std::string line = Tabs(depth);
+std::string Writer::PairLine(std::string_view tabs, std::string_view key,
+                             std::string_view value) const {
+  std::string line(tabs);
   line.append(1, '"').append(key).append("\" \"").append(value).append(1, '"').append(eol_);
   return line;
 }
@@ -166,11 +175,11 @@ void Writer::RewriteKey(const SourcePlace& place, std::string_view key) {
       {place.keyAt, std::min(end, static_cast<std::size_t>(place.valueAt)), key, true});
 }
 
-std::string Writer::Pairs(const KeyValueList& pairs, int depth) {
+std::string Writer::Pairs(const KeyValueList& pairs, std::string_view tabs) {
   std::string lines;
   for (const KeyValue& pair : pairs) {
     if (!pair.place.read) {
-      lines += PairLine(depth, pair.key, pair.value);
+      lines += PairLine(tabs, pair.key, pair.value);
     } else if (pair.place.edited) {
       Rewrite(pair.place, pair.value);
     }
@@ -178,12 +187,12 @@ std::string Writer::Pairs(const KeyValueList& pairs, int depth) {
   return lines;
 }
 
-std::string Writer::Connections(const MapEntity& entity, int depth) {
+std::string Writer::Connections(const MapEntity& entity, std::string_view tabs) {
   std::string lines;
   for (std::size_t i = 0; i < entity.ConnectionCount(); ++i) {
     const Connection& connection = entity.GetConnection(i);
     if (!connection.place.read) {
-      lines += PairLine(depth, connection.output, ConnectionValue(connection));
+      lines += PairLine(tabs, connection.output, ConnectionValue(connection));
     } else if (connection.place.edited) {
       if (connection.place.keyEdited) RewriteKey(connection.place, connection.output);
       Rewrite(connection.place, texts_.emplace_back(ConnectionValue(connection)));
@@ -192,21 +201,22 @@ std::string Writer::Connections(const MapEntity& entity, int depth) {
   return lines;
 }
 
-std::string Writer::ConnectionsBlock(int depth, const std::string& lines) const {
-  return Tabs(depth) + "connections" + eol_ + Tabs(depth) + "{" + eol_ + lines + Tabs(depth) + "}" +
-         eol_;
+std::string Writer::ConnectionsBlock(std::string_view tabs, const std::string& lines) const {
+  std::string block(tabs);
+  block.append("connections").append(eol_).append(tabs).append("{").append(eol_).append(lines);
+  return block.append(tabs).append("}").append(eol_);
 }
 
 void Writer::Entity(const MapEntity& entity) {
   const EntityLayout& layout = entity.layout;
   for (const SourcePlace& cut : entity.Cuts()) patches_.push_back(Cut(cut.keyAt, cut.valueEnd));
-  std::string pairs = Pairs(entity.Keys(), layout.depth + 1);
-  std::string connections = Connections(entity, layout.depth + 2);
+  std::string pairs = Pairs(entity.Keys(), Tabs(layout.depth + 1));
+  std::string connections = Connections(entity, Tabs(layout.depth + 2));
   if ((!connections.empty() || layout.outputsBlockAdded) && !layout.hasConnections) {
     if (const MapBlock* outputs = NewOutputsBlock(entity)) {
       NewBlock(*outputs, layout.depth + 1, pairs);
     } else {
-      pairs += ConnectionsBlock(layout.depth + 1, connections);
+      pairs += ConnectionsBlock(Tabs(layout.depth + 1), connections);
     }
     connections.clear();
   }
@@ -236,11 +246,11 @@ void Writer::Removed(const MapEntity& entity) {
 void Writer::NewEntity(const MapEntity& entity, std::string& out) {
   if (entity.block != nullptr) return NewBlock(*entity.block, 0, out);
   out += "entity" + eol_ + "{" + eol_;
-  if (entity.FindKey("id") == nullptr) out += PairLine(1, "id", std::to_string(entity.Id()));
-  if (entity.FindKey("classname") == nullptr) out += PairLine(1, "classname", entity.Class());
-  out += Pairs(entity.Keys(), 1);
-  std::string connections = Connections(entity, 2);
-  if (!connections.empty()) out += ConnectionsBlock(1, connections);
+  if (entity.FindKey("id") == nullptr) out += PairLine("\t", "id", std::to_string(entity.Id()));
+  if (entity.FindKey("classname") == nullptr) out += PairLine("\t", "classname", entity.Class());
+  out += Pairs(entity.Keys(), "\t");
+  std::string connections = Connections(entity, "\t\t");
+  if (!connections.empty()) out += ConnectionsBlock("\t", connections);
   out += "}" + eol_;
 }
 
@@ -262,40 +272,41 @@ void Writer::NewBlock(const MapBlock& block, int depth, std::string& out) {
       NewBlockOpening(child, inside, out);
       open.push_back({&child, inside, 0});
     } else {
-      out += Tabs(at.depth) + "}" + eol_;
+      out += BlockTabs(*at.block, at.depth) + "}" + eol_;
       open.pop_back();
     }
   }
 }
 
 void Writer::NewBlockOpening(const MapBlock& block, int depth, std::string& out) {
-  out += Tabs(depth);
-  out.append(block.Name()).append(eol_).append(Tabs(depth)).append("{").append(eol_);
+  const std::string tabs = BlockTabs(block, depth);
+  const std::string pairTabs = PairTabs(block, depth);
+  out.append(tabs).append(block.Name()).append(eol_).append(tabs).append("{").append(eol_);
   bool hasOutputs = false;
   for (const MapBlock* child : block.Children()) hasOutputs |= child->Role() == BlockRole::kOutputs;
   const MapEntity* entity = block.Entity();
   switch (block.Role()) {
     case BlockRole::kEntity:
       if (!entity->layout.writtenInBlock && entity->FindKey("id") == nullptr) {
-        out += PairLine(depth + 1, "id", std::to_string(entity->Id()));
+        out += PairLine(pairTabs, "id", std::to_string(entity->Id()));
       }
       if (!entity->layout.writtenInBlock && entity->FindKey("classname") == nullptr) {
-        out += PairLine(depth + 1, "classname", entity->Class());
+        out += PairLine(pairTabs, "classname", entity->Class());
       }
-      out += Pairs(entity->Keys(), depth + 1);
+      out += Pairs(entity->Keys(), pairTabs);
       if (!hasOutputs && entity->ConnectionCount() > 0) {
-        out += ConnectionsBlock(depth + 1, Connections(*entity, depth + 2));
+        out += ConnectionsBlock(pairTabs, Connections(*entity, pairTabs + '\t'));
       }
       break;
     case BlockRole::kOutputs:
-      out += Connections(*entity, depth + 1);
+      out += Connections(*entity, pairTabs);
       break;
     case BlockRole::kWorld:
-      out += Pairs(document_.WorldKeys(), depth + 1);
+      out += Pairs(document_.WorldKeys(), pairTabs);
       break;
     default:
       for (const BlockPair& pair : block.OwnPairs())
-        out += PairLine(depth + 1, pair.key, pair.value);
+        out += PairLine(pairTabs, pair.key, pair.value);
   }
 }
 
@@ -318,7 +329,7 @@ void Writer::EditedBlock(const MapBlock& block) {
     std::string lines;
     for (const BlockPair& pair : block.OwnPairs()) {
       if (!pair.place.read) {
-        lines += PairLine(layout.depth + 1, pair.key, pair.value);
+        lines += PairLine(Tabs(layout.depth + 1), pair.key, pair.value);
       } else if (pair.place.edited) {
         Rewrite(pair.place, pair.value);
       }
@@ -353,7 +364,7 @@ std::shared_ptr<const TextBuffer> Writer::Write() {
   for (const SourcePlace& cut : document_.WorldCuts()) {
     patches_.push_back(Cut(cut.keyAt, cut.valueEnd));
   }
-  std::string worldPairs = Pairs(document_.WorldKeys(), document_.layout.worldDepth + 1);
+  std::string worldPairs = Pairs(document_.WorldKeys(), Tabs(document_.layout.worldDepth + 1));
   if (!worldPairs.empty() || (document_.layout.worldBlockAdded && !document_.layout.hasWorld)) {
     if (document_.layout.hasWorld) {
       Insert(document_.layout.worldPairsEnd, std::move(worldPairs), document_.layout.worldDepth);

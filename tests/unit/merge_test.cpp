@@ -162,6 +162,22 @@ TEST(Merge, EveryReferenceInABlockFollows) {
   EXPECT_EQ(merged.references.size(), 2 * CensusOf(prefab).references.size());
 }
 
+// Copies keep the indentation their text gave them: a prefab written without
+// any, nested deeper than an editor indents, comes out as it went in.
+TEST(Merge, CopiesKeepTheirOwnIndentation) {
+  std::string solid = "solid\n{\n\"id\" \"2\"\n";
+  for (int i = 1; i <= 2000; ++i) solid += "side\n{\n\"id\" \"" + std::to_string(i) + "\"\n";
+  for (int i = 1; i <= 2000; ++i) solid += "}\n";
+  solid += "}\n";
+  MapDocument document, other;
+  ParseMap(document, "world\n{\n\"id\" \"1\"\n}\n", nullptr);
+  ParseMap(other, "world\n{\n\"id\" \"1\"\n" + solid + "}\n", nullptr);
+  ReadBlocks(document);
+  ReadBlocks(other);
+  ASSERT_TRUE(MergeDocument(document, other));
+  EXPECT_EQ(WriteMap(document)->view(), "world\n{\n\"id\" \"1\"\n" + solid + "}\n");
+}
+
 // A cut file leaves blocks open, and maybe a quoted text: the copied
 // entities come after its text, each open block (and the quote) closed
 // first, so that the text reads back, undamaged, as the document with the
