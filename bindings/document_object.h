@@ -71,6 +71,8 @@ int DocumentFindBlock(ScriptHost& host);
 int DocumentPrefix(ScriptHost& host);
 int DocumentTransform(ScriptHost& host);
 int DocumentMerge(ScriptHost& host);
+int DocumentReplace(ScriptHost& host);
+int DocumentCount(ScriptHost& host);
 
 }  // namespace mapwright
 

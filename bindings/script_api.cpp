@@ -76,6 +76,8 @@ constexpr ScriptFunction kDocumentMethods[] = {
     {"Prefix", Native<DocumentPrefix>},
     {"Transform", Native<DocumentTransform>},
     {"Merge", Native<DocumentMerge>},
+    {"Replace", Native<DocumentReplace>},
+    {"Count", Native<DocumentCount>},
 };
 
 constexpr ScriptFunction kBlockMethods[] = {

@@ -192,6 +192,27 @@ function VMF:Transform(offset, angles) end
 ---@return string? message why, when refused
 function VMF:Merge(other) end
 
+---In every block named block, every pair key (both ASCII case aside) whose value is from (ASCII
+---case aside, as the engine reads material and class names; a trailing "*" matches any rest) gets
+---the value to, as SetValue gives it: an entity's name, class and id follow. Nothing changes when
+---one of them cannot take to.
+---@param block string a block name, or "*" for any
+---@param key string
+---@param from string
+---@param to string
+---@return integer? changed how many pairs changed; nil when refused
+---@return string? message why, when refused
+function VMF:Replace(block, key, from, to) end
+
+---How many blocks are named block (ASCII case aside; "*" for any), or of them hold a pair key
+---whose value matches value as Replace matches from (any value when there is none).
+---@param block string
+---@param key string?
+---@param value string?
+---@return integer? count nil for a wrong argument
+---@return string? message why not
+function VMF:Count(block, key, value) end
+
 ---An entity of a document: its pairs and outputs.
 ---@class VMFEntity
 local VMFEntity = {}

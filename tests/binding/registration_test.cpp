@@ -40,7 +40,8 @@ std::vector<std::string> ExpectedRegistration() {
                            "FindNextByClass", "Text",          "SetWorldKey",
                            "RemoveEntity",    "Load",          "Save",
                            "BlockCount",      "Block",         "FindBlock",
-                           "Prefix",          "Transform",     "Merge"}) {
+                           "Prefix",          "Transform",     "Merge",
+                           "Replace",         "Count"}) {
     calls.push_back(std::string("SetMemberFunction VMF.") + name);
   }
   calls.insert(calls.end(),

@@ -157,3 +157,20 @@ do
 end
 
 print("blocks: ok")
+
+-- Jobs over every block in one call: how many changed or counted, or nil
+-- and why, the document as it was.
+do
+  local vmf = Mapwright.VMF()
+  vmf:Parse(map)
+  local sides = vmf:Count("side")
+  check.eq(sides > 0, true, "the map has sides")
+  check.eq(vmf:Replace("SIDE", "material", "*", "dev/swapped"), sides, "every side's material")
+  check.eq(vmf:Count("side", "Material", "DEV/*"), sides, "counted by the pair")
+  check.eq(vmf:Count("*", "classname"), vmf:EntityCount() + 1, "the world and every entity")
+  local before = vmf:Text()
+  check.failure(check.pack(vmf:Replace("side", "material", "*", 'a"b')), "a quote is refused")
+  check.failure(check.pack(vmf:Count("side", nil, "x")), "a value without its key")
+  check.eq(vmf:Text(), before, "a refusal changes nothing")
+  check.eq(vmf:Replace("entity", "targetname", "nothing*", "x"), 0, "nothing matched")
+end

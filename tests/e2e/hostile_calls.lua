@@ -64,7 +64,8 @@ check.eq(#methods.document >= 12 and #methods.entity >= 9 and #methods.reader >=
 -- The methods added since the first release answer a failure with nil and a
 -- message; the others yield nothing.
 local answering = {
-  document = { Load = true, Save = true, Prefix = true, Transform = true, Merge = true },
+  document = { Load = true, Save = true, Prefix = true, Transform = true, Merge = true,
+               Replace = true, Count = true },
   entity = { SetConnection = true },
   block = { AddKey = true, SetKey = true, RemoveKey = true, SetValue = true, AddBlock = true,
             RemoveBlock = true },
@@ -154,7 +155,8 @@ local signatures = {
     SetWorldKey = { "text", "text" }, RemoveEntity = { "entity" }, __gc = {},
     Load = { "text" }, Save = { "text" }, BlockCount = {}, Block = { "int" },
     FindBlock = { "text", "int" }, Prefix = { "text" }, Transform = { "opttext", "opttext" },
-    Merge = { "document" },
+    Merge = { "document" }, Replace = { "text", "text", "text", "text" },
+    Count = { "text", "optname", "optname" },
   },
   entity = {
     Key = { "int" }, KeyCount = {}, Connection = { "int" }, ConnectionCount = {}, Class = {},
@@ -194,7 +196,8 @@ for kind, names in pairs(methods) do
           args[i] = a == "entity" and fresh.entity or a == "document" and fresh.document or good[a]
         end
         args[position] = wrong[2]
-        local results = check.pack(metas[kind][name](fresh[kind], args[1], args[2]))
+        local results = check.pack(metas[kind][name](fresh[kind], args[1], args[2], args[3],
+                                                     args[4]))
         local what = kind .. ":" .. name .. " with " .. wrong[1] .. " as argument " .. position
         refused(kind, name, results, what)
         check.eq(fresh.document:Text(), before, what .. " changed the document")
