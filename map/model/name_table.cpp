@@ -1,5 +1,7 @@
 #include "map/model/name_table.h"
 
+#include <algorithm>
+
 #include "map/model/seeded_hash.h"
 
 namespace mapwright {
@@ -102,6 +104,14 @@ void NameTable::Place(Slot slot) {
   std::size_t i = SlotHash(slot) & mask_;
   while (slots_[i] != 0) i = (i + 1) & mask_;
   slots_[i] = slot;
+}
+
+std::size_t NameTable::LongestProbe() const {
+  std::size_t longest = 0;
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    if (slots_[i] != 0) longest = std::max(longest, ((i - SlotHash(slots_[i])) & mask_) + 1);
+  }
+  return longest;
 }
 
 void NameTable::Grow() {

@@ -32,6 +32,9 @@ class NameTable {
   const Entry* Find(const char* text) const;
   const Entry* Find(std::string_view text) const;
   bool Empty() const { return count_ == 0; }
+  // The most slots a lookup of a stored name walks: how well the hash
+  // spreads the names, for its tests.
+  std::size_t LongestProbe() const;
 
  private:
   // A slot holds a name's hash in its high half and its entry number + 1 in
