@@ -172,10 +172,10 @@ TEST(Transform, OnlyFiniteNumbersWithinTheFormatsRange) {
 }
 
 // What turns and moves, against a plain model: a point turns by
-// Rz(yaw) Ry(pitch) Rx(roll), built here from the three elementary turns,
-// and moves; a vector only turns, and only a displacement's normals are
-// vectors; angles turn with them, each in [0, 360), a whole-degree yaw added
-// in decimal.
+// Rz(yaw) Ry(pitch) Rx(roll), built here from the three elementary turns
+// (pitch alone, roll alone, yaw with roll, all three), and moves; a vector
+// only turns, and only a displacement's normals are vectors; angles turn
+// with them, each in [0, 360), a whole-degree yaw added in decimal.
 TEST(Transform, PointsVectorsAndAnglesAgainstAPlainModel) {
   const std::string text =
       "world\n{\nsolid\n{\nside\n{\n\"plane\" \"(1 2 3) (4 5 6) (7 8 9)\"\ndispinfo\n{\n"
@@ -195,7 +195,8 @@ TEST(Transform, PointsVectorsAndAnglesAgainstAPlainModel) {
     return c;
   };
   const Vector3 offset{10, -20, 5};
-  for (const Vector3& angles : {Vector3{0, 30, 45}, Vector3{20, 0, 0}, Vector3{15, 100, -30}}) {
+  for (const Vector3& angles :
+       {Vector3{0, 30, 45}, Vector3{20, 0, 0}, Vector3{0, 0, 35}, Vector3{15, 100, -30}}) {
     const double p = angles[0] * k, y = angles[1] * k, r = angles[2] * k;
     const M rz{{{std::cos(y), -std::sin(y), 0}, {std::sin(y), std::cos(y), 0}, {0, 0, 1}}};
     const M ry{{{std::cos(p), 0, std::sin(p)}, {0, 1, 0}, {-std::sin(p), 0, std::cos(p)}}};
