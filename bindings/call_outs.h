@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "bindings/arguments.h"
+#include "bindings/parse_messages.h"
 #include "map/read/map_parser.h"
 #include "mapwright/script_host.h"
 
@@ -23,8 +24,8 @@ void ReportParseFailure(ScriptHost& host, const char* kind, const char* message)
 class ScriptReporter final : public ParseReporter {
  public:
   explicit ScriptReporter(ScriptHost& host) : host_(host) {}
-  void Report(const char* kind, const std::string& message) override {
-    ReportParseFailure(host_, kind, message.c_str());
+  void Report(const ParseReport& report) override {
+    ReportParseFailure(host_, report.Kind(), MessageOf(report).c_str());
   }
 
  private:

@@ -42,15 +42,12 @@ class Reports final : public mapwright::ParseReporter {
   explicit Reports(std::size_t lines) : lines_(lines) {}
   bool clean = true;     // no syntax report
   bool openOnly = true;  // none but of blocks left open at the end
-  void Report(const char* kind, const std::string& message) override {
-    if (std::strcmp(kind, "Connection") == 0) return;
+  void Report(const mapwright::ParseReport& report) override {
+    using mapwright::ParseProblem;
+    if (report.problem == ParseProblem::kOutputWithoutSeparator) return;
     clean = false;
-    openOnly =
-        openOnly && message.find("is not closed at the end of the text") != std::string::npos;
-    Check(std::strcmp(kind, "Syntax") == 0);
-    unsigned long line = 0;
-    Check(std::sscanf(message.c_str(), "line %lu: ", &line) == 1);
-    Check(line >= 1 && line <= lines_);
+    openOnly = openOnly && report.problem == ParseProblem::kBlockNotClosed;
+    Check(report.line >= 1 && static_cast<std::size_t>(report.line) <= lines_);
   }
 
  private:

@@ -157,8 +157,8 @@ class MapParser {
   void OpenBlock(const TokenView& name, const TokenView& brace);
   void CloseBlock(const TokenView& brace);
   // Reports damage at where; the text up to stop is what was read before it.
-  void Damage(const char* where, const std::string& what, const char* stop = nullptr);
-  void Tell(const char* kind, const std::string& message, const char* stop);
+  void Damage(const char* where, ParseReport report, const char* stop = nullptr);
+  void Tell(const ParseReport& report, const char* stop);
   void EndTextAt(const char* stop);
   void DropRestOfLine(const char* where);
   void ReportOpenBlocks();
@@ -234,10 +234,10 @@ inline TokenView MapParser::Next() {
 void MapParser::CheckClosedSlowly(const TokenView& token) {
   const char* cursor = reader_.Cursor();
   if (token.type == TOKEN_STRING) {
-    Damage(StartOf(token), "string not closed at the end of the text");
+    Damage(StartOf(token), ParseReport(ParseProblem::kStringNotClosed));
   } else if (token.text[-1] == '*' &&
              !(cursor - 2 >= token.text && cursor[-2] == '*' && cursor[-1] == '/')) {
-    Damage(token.text - 2, "comment not closed at the end of the text");
+    Damage(token.text - 2, ParseReport(ParseProblem::kCommentNotClosed));
   }
 }
 
@@ -317,11 +317,11 @@ void MapParser::Step() {
   afterPair_ = nullptr;
   if (IsOperator(first, '}')) return CloseBlock(first);
   if (IsOperator(first, '{')) {
-    Damage(first.text, "'{' without a block name");
+    Damage(first.text, ParseReport(ParseProblem::kBraceWithoutName));
     return OpenBlock({first.text, 0, TOKEN_IDENTIFIER}, first);
   }
   if (!IsWord(first)) {
-    Damage(StartOf(first), "unexpected " + Describe(first));
+    Damage(StartOf(first), ParseReport(ParseProblem::kUnexpected, Describe(first)));
     return DropRestOfLine(StartOf(first));
   }
   CheckClosed(first);
@@ -340,24 +340,25 @@ void MapParser::AfterWord(const TokenView& first, const TokenView& second) {
     // block name.
     TokenView third = Next();
     if (IsOperator(third, '{')) {
-      Damage(StartOf(first), "key " + key + " has no value before a block");
+      Damage(StartOf(first), ParseReport(ParseProblem::kNoValueBeforeBlock, key));
       return OpenBlock(second, third);
     }
     PushBack(third);
   }
   if (IsWord(second)) return Pair(first, second);
   if (second.type == TOKEN_EOF) {
-    Damage(StartOf(first), "key " + key + " has no value at the end of the text");
+    Damage(StartOf(first), ParseReport(ParseProblem::kNoValueAtEnd, key));
     return PushBack(second);
   }
   if (IsOperator(second, '}')) {
-    Damage(StartOf(first), "key " + key + " has no value before '}'");
+    Damage(StartOf(first), ParseReport(ParseProblem::kNoValueBeforeBrace, key));
     return CloseBlock(second);
   }
   if (second.type == TOKEN_COMMENT) {
-    return Damage(StartOf(first), "key " + key + " has no value before the comment");
+    return Damage(StartOf(first), ParseReport(ParseProblem::kNoValueBeforeComment, key));
   }
-  Damage(StartOf(second), key + " is followed by " + Describe(second), StartOf(first));
+  Damage(StartOf(second), ParseReport(ParseProblem::kKeyFollowedBy, key, Describe(second)),
+         StartOf(first));
   DropRestOfLine(StartOf(second));
 }
 
@@ -388,7 +389,7 @@ void MapParser::RestOfPairLine(const TokenView& first) {
     for (std::size_t i = 0; i < rest.size(); i += 2) Pair(rest[i], rest[i + 1]);
     return;
   }
-  Damage(StartOf(first), "unexpected " + Describe(first) + " after a pair");
+  Damage(StartOf(first), ParseReport(ParseProblem::kUnexpectedAfterPair, Describe(first)));
 }
 
 void MapParser::DropRestOfLine(const char* where) {
@@ -450,7 +451,7 @@ void MapParser::OpenBlock(const TokenView& name, const TokenView& brace) {
 }
 
 void MapParser::CloseBlock(const TokenView& brace) {
-  if (open_.empty()) return Damage(brace.text, "'}' with no open block");
+  if (open_.empty()) return Damage(brace.text, ParseReport(ParseProblem::kBraceWithoutBlock));
   const Block closed = open_.back();
   if (tree_ != nullptr) {
     state_ = closed.state;
@@ -489,36 +490,34 @@ void MapParser::ReportOpenBlocks() {
     document_.layout.entitiesEnd = Offset(end_);
   }
   const Block& innermost = open_.back();
-  std::string name = innermost.name.empty() ? "a block without a name"
-                                            : "block \"" + std::string(innermost.name) + "\"";
-  std::string what = name + " is not closed at the end of the text";
-  if (open_.size() > 1) what += " (" + std::to_string(open_.size()) + " blocks open)";
   lastDamagedLine_ = 0;  // always told, however close to other damage
-  Damage(innermost.start, what, end_);
+  Damage(innermost.start,
+         ParseReport(ParseProblem::kBlockNotClosed, std::string(innermost.name), {}, open_.size()),
+         end_);
 }
 
 // Reports one run of damage: damage on the line of the last report, or on
 // the line after it, extends that run and is not reported again.
-void MapParser::Damage(const char* where, const std::string& what, const char* stop) {
+void MapParser::Damage(const char* where, ParseReport report, const char* stop) {
   if (reporter_ == nullptr) return;
   int line = LineOf(where);
   bool sameRun = lastDamagedLine_ != 0 && line - lastDamagedLine_ <= 1 && line >= lastDamagedLine_;
   lastDamagedLine_ = line;
   if (sameRun || syntaxReports_ > kMostSyntaxReports) return;
-  std::string message = "line " + std::to_string(line) + ": ";
-  message += ++syntaxReports_ > kMostSyntaxReports ? "more damage follows, not reported" : what;
-  Tell("Syntax", message, stop != nullptr ? stop : where);
+  if (++syntaxReports_ > kMostSyntaxReports) report = ParseReport(ParseProblem::kMoreDamage);
+  report.line = line;
+  Tell(report, stop != nullptr ? stop : where);
 }
 
 // The one way out of a parse: when the script a report ran parsed the
 // document anew or let it go (both clear it), or edited it, the parse leaves
 // and never touches the document again. An edited document keeps what was
 // read before stop, its text closed there.
-void MapParser::Tell(const char* kind, const std::string& message, const char* stop) {
+void MapParser::Tell(const ParseReport& report, const char* stop) {
   GivePairs();
   const std::uint64_t generation = document_.Generation();
   const std::uint64_t edits = document_.Edits();
-  reporter_->Report(kind, message);
+  reporter_->Report(report);
   if (document_.Generation() != generation) throw ParseLeft{};
   if (document_.Edits() != edits) {
     EndTextAt(stop);
@@ -631,9 +630,9 @@ void MapParser::HandleConnectionPair(std::string_view key, std::string_view valu
     return;
   }
   if (reporter_ == nullptr) return;
-  std::string message = "Keyvalue found inside of connections block. { Key = ";
-  message.append(key).append(", Value = ").append(value).append(" }");
-  Tell("Connection", message, base_ + place.keyAt);
+  ParseReport report(ParseProblem::kOutputWithoutSeparator, std::string(key), std::string(value));
+  report.line = LineOf(base_ + place.keyAt);
+  Tell(report, base_ + place.keyAt);
 }
 
 }  // namespace
@@ -655,7 +654,7 @@ void ParseMapText(MapDocument& document, std::shared_ptr<const TextBuffer> sourc
   if (source == nullptr || source->size() > std::numeric_limits<std::uint32_t>::max()) {
     document.Clear();
     if (reporter != nullptr) {
-      reporter->Report("Syntax", "line 1: the text is 4 GiB or larger; nothing was read");
+      reporter->Report(ParseReport(ParseProblem::kTooLarge));
     }
     return;
   }

@@ -11,13 +11,14 @@
 
 #include "map/model/map_document.h"
 #include "map/model/text_buffer.h"
+#include "map/read/parse_report.h"
 
 namespace mapwright {
 
 // Receives the parse problems worth telling the script about.
 class ParseReporter {
  public:
-  virtual void Report(const char* kind, const std::string& message) = 0;
+  virtual void Report(const ParseReport& report) = 0;
 
  protected:
   ~ParseReporter() = default;

@@ -15,14 +15,15 @@
 #include <utility>
 #include <vector>
 
+#include "bindings/parse_messages.h"
 #include "map/read/map_parser.h"
 
 namespace mapwright::testing {
 
 class RecordingReporter final : public ParseReporter {
  public:
-  void Report(const char* kind, const std::string& message) override {
-    reports.push_back(std::string(kind) + ": " + message);
+  void Report(const ParseReport& report) override {
+    reports.push_back(std::string(report.Kind()) + ": " + MessageOf(report));
     if (onReport) onReport();
   }
   std::vector<std::string> reports;
