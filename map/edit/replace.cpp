@@ -66,13 +66,16 @@ EditResult ReplaceValues(BlockTree& tree, const PairPattern& pattern, std::strin
   changed = 0;
   // Checked whole first: a value no matching pair can take changes nothing.
   if (!FitsInQuotes(to)) return EditResult::Refused("the value must not hold a double quote");
-  const bool output = SplitConnectionValue(to).has_value();
+  // Only an output can refuse a quote-free value: the check walks the map
+  // only for a value no output could take.
   bool refused = false;
-  ForEveryBlock(tree, [&](MapBlock& block) {
-    if (refused || output || block.Role() != BlockRole::kOutputs) return;
-    if (!NameMatches(block.Name(), pattern.block)) return;
-    ForMatchingPairs(block, pattern, [&](std::size_t) { refused = true; });
-  });
+  if (!SplitConnectionValue(to)) {
+    ForEveryBlock(tree, [&](MapBlock& block) {
+      if (refused || block.Role() != BlockRole::kOutputs) return;
+      if (!NameMatches(block.Name(), pattern.block)) return;
+      ForMatchingPairs(block, pattern, [&](std::size_t) { refused = true; });
+    });
+  }
   if (refused) {
     return EditResult::Refused(
         "an output's value must be its target and parameters, separated by commas or the ESC "
